@@ -1,0 +1,100 @@
+#pragma once
+
+#include "discovery/equipment.h"
+
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QMainWindow>
+#include <QTcpSocket>
+#include <QUdpSocket>
+#include <QVector>
+
+#include <array>
+
+class QMenu;
+class QPushButton;
+class QTimer;
+class Dialog_SetIP;
+class Ui_MainWindow_1;
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MaxLocalAddresses = 10;
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void EnableMyButton(bool enabled);
+    static int IPV4StringToInteger(const QString &text);
+
+    bool MyRecvBuf();
+    int RecvPack(unsigned char *block);
+    int RecvPack1(unsigned char *block);
+
+    // Read access for the search progress dialog and for tests.
+    QVector<CEquipment *> &equipmentList() { return m_equipmentList; }
+    QUdpSocket &searchSocket(int i) { return m_searchSockets[i]; }
+    int selectedRow() const { return m_selectedRow; }
+    Ui_MainWindow_1 *widgets() const { return ui; }
+
+    // Datagram bookkeeping shared with the search progress dialog.
+    quint16 m_destPort = 0;
+    QHostAddress m_destAddr;
+    quint16 m_peerPort = 0;
+    QHostAddress m_peerAddr;
+
+public Q_SLOTS:
+    void setBtStatus(QPushButton *button, bool enabled);
+    void Slot_ClearWidget(QVector<CEquipment *> records);
+    void Show_Configui();
+    void OnProperties(QString model, QString version);
+    void OnConfigure();
+    void on_bt_Save_clicked();
+    void clientMessage();
+    void on_action_trigered();
+    void onTimeout();
+    void onLookupHost(const QHostInfo &info);
+    void on_bt_Search_clicked();
+    void on_bt_CappointIP_clicked();
+    void on_tableWidget_cellClicked(int row, int column);
+    void on_bt_New_clicked();
+    void on_bt_Communicate_clicked();
+    void on_tableWidget_cellDoubleClicked(int row, int column);
+    void on_bt_Locate_clicked();
+    void on_bt_Remotely_reset_clicked();
+    void on_bt_Open_clicked();
+    void on_bt_Configure_clicked();
+    void on_bt_Exit_clicked();
+    void on_toolButton_clicked();
+    void on_toolButton_2_clicked();
+    void on_toolButton_3_clicked();
+    void on_bt_Help_clicked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Fills the table rows from m_equipmentList and centres the cells.
+    void fillTable();
+    // Removes the entries of m_equipmentList and deletes them.
+    void clearEquipment();
+    CEquipment *selectedEquipment() const;
+
+    QVector<CEquipment *> m_equipmentList;
+    int m_localAddrCount = 0;
+    std::array<QUdpSocket, MaxLocalAddresses> m_searchSockets;
+    QUdpSocket m_refreshSocket;
+    QTcpSocket m_cmdSocket;
+    QTcpSocket *m_readSocket = nullptr;
+    Dialog_SetIP *m_ipSearchDialog = nullptr;
+    int m_selectedRow = -1;
+    QTimer *m_netTimer = nullptr;
+    bool m_netOk = false;
+    QMenu *m_menu = nullptr;
+    bool m_dragOff = true;
+    int m_lastPos[2] = {0, 0};
+    Ui_MainWindow_1 *ui = nullptr;
+};
