@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonObject>
+#include <QString>
+
+// The simulator's JSON-lines log; every entry is flushed at once so a test can
+// read it while the simulator runs.
+class SimLog
+{
+public:
+    bool open(const QString &path, QString *error);
+    void write(QJsonObject entry);
+
+private:
+    QFile m_file;
+    QElapsedTimer m_clock;
+};
