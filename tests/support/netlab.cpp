@@ -1,0 +1,231 @@
+#include "netlab.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kPrefix = QStringLiteral("zuvlab");
+constexpr int kCommandMs = 5000;
+
+QString ipProgram()
+{
+    QString path = QStandardPaths::findExecutable("ip");
+    if (path.isEmpty())
+        path = QStandardPaths::findExecutable("ip", {"/usr/sbin", "/sbin", "/usr/bin", "/bin"});
+    return path;
+}
+
+bool runIp(const QStringList &args, QString *output)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(ipProgram(), args);
+    if (!p.waitForFinished(kCommandMs)) {
+        p.kill();
+        p.waitForFinished(1000);
+        *output = QString("ip %1: no result within %2 ms").arg(args.join(' ')).arg(kCommandMs);
+        return false;
+    }
+    *output = QString::fromLocal8Bit(p.readAll()).trimmed();
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        *output = QString("ip %1: %2").arg(args.join(' '), *output);
+        return false;
+    }
+    return true;
+}
+
+ino_t inodeOf(const char *path)
+{
+    struct stat st = {};
+    return ::stat(path, &st) == 0 ? st.st_ino : 0;
+}
+
+} // namespace
+
+NetLab::NetLab() = default;
+
+NetLab::~NetLab()
+{
+    down();
+}
+
+QString NetLab::unavailableReason()
+{
+    static QString reason = [] {
+        if (::geteuid() != 0)
+            return QString("needs root to create network namespaces");
+        if (ipProgram().isEmpty())
+            return QString("needs the ip command (iproute2) to create network namespaces");
+        const QString probe = QString("%1%2-probe").arg(kPrefix).arg(::getpid());
+        QString out;
+        if (!runIp({"netns", "add", probe}, &out))
+            return QString("cannot create network namespaces here: %1").arg(out);
+        runIp({"netns", "del", probe}, &out);
+        return QString();
+    }();
+    return reason;
+}
+
+void NetLab::removeStaleNamespaces()
+{
+    QString out;
+    if (!runIp({"netns", "list"}, &out))
+        return;
+    for (const QString &line : out.split('\n')) {
+        const QString name = line.section(' ', 0, 0);
+        if (!name.startsWith(kPrefix))
+            continue;
+        // zuvlab<pid>-...: only namespaces of processes that are gone.
+        const QString pid = name.mid(kPrefix.size()).section('-', 0, 0);
+        bool ok = false;
+        pid.toInt(&ok);
+        if (ok && !QFile::exists("/proc/" + pid)) {
+            QString ignored;
+            runIp({"netns", "del", name}, &ignored);
+        }
+    }
+}
+
+bool NetLab::ip(const QStringList &args)
+{
+    QString out;
+    if (runIp(args, &out))
+        return true;
+    m_error = out;
+    return false;
+}
+
+bool NetLab::up(const Topology &topology)
+{
+    down();
+    m_error.clear();
+    const QString reason = unavailableReason();
+    if (!reason.isEmpty()) {
+        m_error = reason;
+        return false;
+    }
+    m_originalNs = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    if (m_originalNs < 0) {
+        m_error = "cannot open the current network namespace";
+        return false;
+    }
+    removeStaleNamespaces();
+
+    static int serial = 0;
+    const QString base = QString("%1%2-%3").arg(kPrefix).arg(::getpid()).arg(++serial);
+    m_pc = base + "-pc";
+    m_gw = base + "-gw";
+    m_void = base + "-void";
+    const QString prefix = QString("/%1").arg(topology.prefixLength);
+
+    auto build = [&]() -> bool {
+        for (const QString &ns : {m_pc, m_gw}) {
+            if (!ip({"netns", "add", ns}))
+                return false;
+            m_created << ns;
+            if (!ip({"-n", ns, "link", "set", "lo", "up"}))
+                return false;
+        }
+        if (!ip({"-n", m_pc, "link", "add", "vpc", "type", "veth", "peer", "name", "vgw", "netns", m_gw}))
+            return false;
+        for (const QString &a : topology.pcAddresses)
+            if (!ip({"-n", m_pc, "addr", "add", a + prefix, "dev", "vpc"}))
+                return false;
+        for (const QString &a : topology.gatewayAddresses)
+            if (!ip({"-n", m_gw, "addr", "add", a + prefix, "dev", "vgw"}))
+                return false;
+        if (!ip({"-n", m_pc, "link", "set", "vpc", "up"}) || !ip({"-n", m_gw, "link", "set", "vgw", "up"}))
+            return false;
+        if (!topology.silentAddresses.isEmpty()) {
+            if (!ip({"netns", "add", m_void}))
+                return false;
+            m_created << m_void;
+            if (!ip({"-n", m_pc, "link", "add", "vsilent", "type", "veth", "peer", "name", "vvoid", "netns", m_void}))
+                return false;
+            for (const QString &a : topology.silentAddresses)
+                if (!ip({"-n", m_pc, "addr", "add", a + prefix, "dev", "vsilent"}))
+                    return false;
+            if (!ip({"-n", m_pc, "link", "set", "vsilent", "up"})
+                || !ip({"-n", m_void, "link", "set", "vvoid", "up"}))
+                return false;
+        }
+        // The veth carrier comes up asynchronously; broadcasts sent before are lost.
+        QElapsedTimer clock;
+        clock.start();
+        QString out;
+        while (clock.elapsed() < 3000) {
+            if (runIp({"-n", m_pc, "link", "show", "vpc"}, &out) && out.contains("LOWER_UP"))
+                break;
+            QThread::msleep(20);
+        }
+        const int fd = ::open(QFile::encodeName("/run/netns/" + m_pc).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            m_error = "cannot open the pc namespace";
+            return false;
+        }
+        const int rc = ::setns(fd, CLONE_NEWNET);
+        ::close(fd);
+        if (rc != 0 || !inPcNamespace()) {
+            m_error = "cannot enter the pc namespace";
+            return false;
+        }
+        return true;
+    };
+    m_up = build();
+    if (!m_up) {
+        const QString why = m_error;
+        down();
+        m_error = why;
+    }
+    return m_up;
+}
+
+bool NetLab::inPcNamespace() const
+{
+    if (m_pc.isEmpty())
+        return false;
+    const ino_t pc = inodeOf(QFile::encodeName("/run/netns/" + m_pc).constData());
+    return pc != 0 && pc == inodeOf("/proc/thread-self/ns/net");
+}
+
+void NetLab::down()
+{
+    m_sims.clear();
+    if (m_originalNs >= 0) {
+        if (::setns(m_originalNs, CLONE_NEWNET) != 0)
+            qWarning("NetLab: cannot return to the original network namespace");
+        ::close(m_originalNs);
+        m_originalNs = -1;
+    }
+    for (const QString &ns : m_created) {
+        QString ignored;
+        runIp({"netns", "del", ns}, &ignored);
+    }
+    m_created.clear();
+    m_up = false;
+}
+
+SimProcess *NetLab::startSimulator(const QJsonObject &config)
+{
+    if (!m_up) {
+        m_error = "the lab is not up";
+        return nullptr;
+    }
+    auto sim = std::make_unique<SimProcess>();
+    if (!sim->start(config, {ipProgram(), "netns", "exec", m_gw})) {
+        m_error = sim->errorText();
+        return nullptr;
+    }
+    m_sims.push_back(std::move(sim));
+    return m_sims.back().get();
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "simprocess.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+// A throwaway network for broadcast tests. up() creates a "pc" namespace and
+// a "gw" namespace joined by a veth pair, optionally a "void" namespace behind
+// a second veth for addresses where nothing answers, and moves the calling
+// thread into the pc namespace; down() (also the destructor) moves it back and
+// deletes everything. Create every socket after up() so that it lives in the
+// pc namespace.
+//
+//     if (!NetLab::unavailableReason().isEmpty())
+//         QSKIP(qPrintable(NetLab::unavailableReason()));
+//     NetLab lab;
+//     QVERIFY2(lab.up({}), qPrintable(lab.errorText()));
+//     SimProcess *sim = lab.startSimulator(config);
+class NetLab
+{
+public:
+    struct Topology
+    {
+        // On the pc end of the veth into the gateways' namespace.
+        QStringList pcAddresses{QStringLiteral("10.77.0.1")};
+        // On a second veth whose other end sits alone in the "void" namespace.
+        QStringList silentAddresses;
+        // On the gateways' end of the veth; the simulator binds these.
+        QStringList gatewayAddresses{QStringLiteral("10.77.0.2"), QStringLiteral("10.77.0.3")};
+        int prefixLength = 16;
+    };
+
+    NetLab();
+    ~NetLab();
+    NetLab(const NetLab &) = delete;
+    NetLab &operator=(const NetLab &) = delete;
+
+    // Empty when namespaces can be built here, else why not (for QSKIP).
+    static QString unavailableReason();
+
+    // False (with errorText()) when any step failed; everything built so far
+    // is removed again and the thread is back in its own namespace.
+    bool up(const Topology &topology);
+    void down();
+    bool isUp() const { return m_up; }
+    // True while the calling thread is in this lab's pc namespace.
+    bool inPcNamespace() const;
+    QString errorText() const { return m_error; }
+    QString pcNamespace() const { return m_pc; }
+    QString gatewayNamespace() const { return m_gw; }
+
+    // Runs the simulator inside the gateways' namespace; owned by the lab,
+    // null (with errorText()) when it did not start.
+    SimProcess *startSimulator(const QJsonObject &config);
+
+    // Runs `ip args...` (bounded); false with the output in errorText().
+    bool ip(const QStringList &args);
+
+private:
+    static void removeStaleNamespaces();
+
+    QString m_pc;
+    QString m_gw;
+    QString m_void;
+    QStringList m_created;
+    int m_originalNs = -1;
+    bool m_up = false;
+    QString m_error;
+    std::vector<std::unique_ptr<SimProcess>> m_sims;
+};

@@ -1,0 +1,223 @@
+#include "simprocess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHostAddress>
+#include <QJsonDocument>
+#include <QSet>
+#include <QTcpServer>
+#include <QThread>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kStopWaitMs = 2000;
+
+bool addressFree(const QString &ip)
+{
+    QTcpServer probe;
+    const bool ok = probe.listen(QHostAddress(ip), 18801);
+    probe.close();
+    return ok;
+}
+
+} // namespace
+
+SimProcess::SimProcess() = default;
+
+SimProcess::~SimProcess()
+{
+    stop();
+}
+
+bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int readyTimeoutMs)
+{
+    stop();
+    m_error.clear();
+    m_dir = std::make_unique<QTemporaryDir>();
+    if (!m_dir->isValid()) {
+        m_error = "cannot create a temporary directory";
+        return false;
+    }
+    QDir().mkpath(stateDir());
+    QFile configFile(m_dir->filePath("config.json"));
+    if (!configFile.open(QIODevice::WriteOnly) || configFile.write(QJsonDocument(config).toJson()) < 0) {
+        m_error = "cannot write the simulator configuration";
+        return false;
+    }
+    configFile.close();
+
+    QStringList args = prefix;
+    args << QStringLiteral(GWSIM_PATH) << "--config" << configFile.fileName() << "--log" << logPath()
+         << "--state-dir" << stateDir() << "--die-with-parent";
+    const QString program = args.takeFirst();
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::SeparateChannels);
+    m_process->start(program, args);
+    if (!m_process->waitForStarted(readyTimeoutMs)) {
+        m_error = QString("cannot start %1: %2").arg(program, m_process->errorString());
+        m_process.reset();
+        return false;
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray out;
+    while (!out.contains("ready\n") && clock.elapsed() < readyTimeoutMs
+           && m_process->state() == QProcess::Running) {
+        m_process->waitForReadyRead(50);
+        out += m_process->readAllStandardOutput();
+    }
+    if (out.contains("ready\n"))
+        return true;
+    m_error = m_process->state() == QProcess::Running ? "the simulator did not report ready in time"
+                                                      : "the simulator ended before it was ready";
+    stop();
+    return false;
+}
+
+void SimProcess::stop()
+{
+    if (!m_process)
+        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(kStopWaitMs)) {
+            m_process->kill();
+            m_process->waitForFinished(kStopWaitMs);
+        }
+    }
+    const QString err = QString::fromLocal8Bit(m_process->readAllStandardError()).trimmed();
+    if (!err.isEmpty())
+        m_error += (m_error.isEmpty() ? "" : ": ") + err;
+    m_process.reset();
+}
+
+bool SimProcess::isRunning() const
+{
+    return m_process && m_process->state() == QProcess::Running;
+}
+
+QString SimProcess::errorText() const
+{
+    return m_error;
+}
+
+QString SimProcess::logPath() const
+{
+    return m_dir ? m_dir->filePath("log.jsonl") : QString();
+}
+
+QString SimProcess::stateDir() const
+{
+    return m_dir ? m_dir->filePath("state") : QString();
+}
+
+QList<QJsonObject> SimProcess::log() const
+{
+    QList<QJsonObject> entries;
+    QFile file(logPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QJsonDocument doc = QJsonDocument::fromJson(line);
+        if (doc.isObject())
+            entries.append(doc.object());
+    }
+    return entries;
+}
+
+QList<QJsonObject> SimProcess::tcpFrames(const QString &ip, const QString &dir) const
+{
+    QList<QJsonObject> frames;
+    for (const QJsonObject &e : log())
+        if (e.value("proto") == "tcp" && e.value("gw") == ip && e.value("dir") == dir
+            && !e.contains("event") && !e.value("partial").toBool())
+            frames.append(e);
+    return frames;
+}
+
+QList<QByteArray> SimProcess::tcpBytes(const QString &ip, const QString &dir) const
+{
+    QList<QByteArray> bytes;
+    for (const QJsonObject &e : tcpFrames(ip, dir))
+        bytes.append(hex(e));
+    return bytes;
+}
+
+QList<QJsonObject> SimProcess::udpReceived(const QString &ip) const
+{
+    QList<QJsonObject> got;
+    for (const QJsonObject &e : log())
+        if (e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == "recv")
+            got.append(e);
+    return got;
+}
+
+QList<QJsonObject> SimProcess::udpSent(const QString &ip) const
+{
+    QList<QJsonObject> sent;
+    for (const QJsonObject &e : log())
+        if (e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == "send")
+            sent.append(e);
+    return sent;
+}
+
+QList<QJsonObject> SimProcess::events(const QString &name, const QString &ip) const
+{
+    QList<QJsonObject> found;
+    for (const QJsonObject &e : log())
+        if (e.value("event") == name && (ip.isEmpty() || e.value("gw") == ip))
+            found.append(e);
+    return found;
+}
+
+QByteArray SimProcess::heldBlock(const QString &ip) const
+{
+    QFile file(QDir(stateDir()).filePath(ip + ".block.hex"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return QByteArray::fromHex(file.readAll().trimmed());
+}
+
+bool SimProcess::waitForLog(const LogPredicate &predicate, int timeoutMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (predicate(log()))
+            return true;
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+}
+
+QString SimProcess::uniqueLoopbackIp(int index)
+{
+    static QSet<QString> handedOut;
+    const quint32 pid = quint32(::getpid());
+    // 127.<pid-derived>.<pid-derived>.<n>: other processes get other /24s.
+    const quint32 net = (pid * 2654435761u) % (250u * 256u);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const quint32 n = net + quint32(attempt) * 977u;
+        const QString ip = QString("127.%1.%2.%3")
+                               .arg(1 + (n / 256) % 250)
+                               .arg(n % 256)
+                               .arg(2 + index % 250);
+        if (!handedOut.contains(ip) && addressFree(ip)) {
+            handedOut.insert(ip);
+            return ip;
+        }
+    }
+    return QString();
+}
+
+QByteArray SimProcess::hex(const QJsonObject &entry)
+{
+    return QByteArray::fromHex(entry.value("hex").toString().toLatin1());
+}

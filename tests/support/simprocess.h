@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+// Runs the gateway simulator (tools/gwsim, see its README.md) for one test:
+// writes the configuration into a temporary directory, starts the process,
+// waits for its "ready" line, reads its log and its state directory, and
+// always stops it again (also from the destructor).
+//
+//     SimProcess sim;
+//     QVERIFY2(sim.start(QJsonObject{{"gateways", QJsonArray{
+//         QJsonObject{{"ip", ip}, {"model", 130400}}}}}), qPrintable(sim.errorText()));
+class SimProcess
+{
+public:
+    using LogPredicate = std::function<bool(const QList<QJsonObject> &)>;
+
+    SimProcess();
+    ~SimProcess();
+    SimProcess(const SimProcess &) = delete;
+    SimProcess &operator=(const SimProcess &) = delete;
+
+    // prefix runs the simulator through another program, e.g.
+    // {"ip", "netns", "exec", name}. False (with errorText()) when it did not
+    // report ready within readyTimeoutMs; nothing is left running then.
+    bool start(const QJsonObject &config, const QStringList &prefix = {}, int readyTimeoutMs = 5000);
+    // SIGTERM, then SIGKILL after 2 s. Idempotent.
+    void stop();
+    bool isRunning() const;
+    // Why start() failed, with what the simulator wrote on stderr.
+    QString errorText() const;
+
+    QString logPath() const;
+    QString stateDir() const;
+
+    // The whole log, re-read from the file.
+    QList<QJsonObject> log() const;
+    // Complete TCP frames of gateway ip in one direction ("recv" or "send"),
+    // partial chunks left out.
+    QList<QJsonObject> tcpFrames(const QString &ip, const QString &dir = QStringLiteral("recv")) const;
+    // Bytes of those frames.
+    QList<QByteArray> tcpBytes(const QString &ip, const QString &dir = QStringLiteral("recv")) const;
+    // Datagrams gateway ip received.
+    QList<QJsonObject> udpReceived(const QString &ip) const;
+    // Datagrams gateway ip sent.
+    QList<QJsonObject> udpSent(const QString &ip) const;
+    // Entries {"event": name}, of gateway ip when ip is not empty.
+    QList<QJsonObject> events(const QString &name, const QString &ip = QString()) const;
+    // The block last written to gateway ip by command 6; empty when none was.
+    QByteArray heldBlock(const QString &ip) const;
+    // Keeps the event loop running until predicate(log()) holds or the time
+    // is up; returns whether it held.
+    bool waitForLog(const LogPredicate &predicate, int timeoutMs = 3000) const;
+
+    // A loopback address no other simulator is serving, derived from the
+    // process id so that tests running in parallel do not collide; index
+    // gives further addresses for the same test.
+    static QString uniqueLoopbackIp(int index = 0);
+    static QByteArray hex(const QJsonObject &entry);
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_process;
+    QString m_error;
+};
