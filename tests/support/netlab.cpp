@@ -1,4 +1,4 @@
-#include "netlab.h"
+#include "support/netlab.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simprocess.h"
+#include "support/simprocess.h"
 
 #include <QJsonObject>
 #include <QString>
