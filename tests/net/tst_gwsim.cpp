@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkDatagram>
+#include <QProcess>
 #include <QSet>
 #include <QTcpSocket>
 #include <QThread>
@@ -13,6 +14,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 // Proves the simulator and the harness that the tool's network tests stand
 // on: the bytes gwsim answers, its fault switches, its log, and that NetLab's
@@ -24,8 +26,12 @@ class TstGwsim : public QObject
 private slots:
     void discoveryAnswer_data();
     void discoveryAnswer();
+    void discoveryFaults_data();
+    void discoveryFaults();
     void unicastAnsweredByAddressedGatewayOnly();
     void broadcastInNetLab();
+    void netLabFailureLeavesNothing();
+    void netLabRemovesStaleNamespaces();
     void password_data();
     void password();
     void readBlock_data();
@@ -38,6 +44,8 @@ private slots:
     void writeFaults();
     void locateAndRestartLoggedNotAnswered();
     void requireAuth();
+    void connectionFaults_data();
+    void connectionFaults();
     void badConfigRejected_data();
     void badConfigRejected();
 };
@@ -82,6 +90,24 @@ QByteArray readUpTo(QTcpSocket &s, int expected, int quietMs = 500)
     s.waitForReadyRead(100);
     got += s.readAll();
     return got;
+}
+
+QStringList labNamespaces()
+{
+    QProcess p;
+    p.start("ip", {"netns", "list"});
+    p.waitForFinished(5000);
+    QStringList names;
+    for (const QString &line : QString::fromLocal8Bit(p.readAll()).split('\n'))
+        if (line.startsWith("zuvlab"))
+            names << line.section(' ', 0, 0);
+    return names;
+}
+
+ino_t currentNamespace()
+{
+    struct stat st = {};
+    return ::stat("/proc/thread-self/ns/net", &st) == 0 ? st.st_ino : 0;
 }
 
 bool connectTo(QTcpSocket &s, const QString &ip)
@@ -166,6 +192,50 @@ void TstGwsim::discoveryAnswer()
     QCOMPARE(got.first().value("peer").toString(), QString("127.0.0.1:%1").arg(udp.localPort()));
 }
 
+void TstGwsim::discoveryFaults_data()
+{
+    QTest::addColumn<QByteArray>("faults");
+    QTest::addColumn<QVector<int>>("sizes");
+    QTest::addColumn<int>("minDelayMs");
+
+    QTest::newRow("silent") << QByteArray(R"({"udp_silent":true})") << QVector<int>{} << 0;
+    QTest::newRow("delayed") << QByteArray(R"({"udp_delay_ms":300})") << QVector<int>{68} << 300;
+    QTest::newRow("stray datagram first") << QByteArray(R"({"udp_prefix_hex":"0000000300000000"})")
+                                          << QVector<int>{8, 68} << 0;
+    QTest::newRow("repeated answers") << QByteArray(R"({"udp_repeat":25})") << QVector<int>(25, 68) << 0;
+    QTest::newRow("repeated with a gap") << QByteArray(R"({"udp_repeat":4,"udp_repeat_gap_ms":50})")
+                                         << QVector<int>(4, 68) << 150;
+}
+
+void TstGwsim::discoveryFaults()
+{
+    QFETCH(QByteArray, faults);
+    QFETCH(QVector<int>, sizes);
+    QFETCH(int, minDelayMs);
+    const QString ip = SimProcess::uniqueLoopbackIp();
+    SimProcess sim;
+    QVERIFY2(sim.start(configOf({QJsonObject{{"ip", ip}, {"faults", parseObject(faults)}}})),
+             qPrintable(sim.errorText()));
+    QUdpSocket udp;
+    QVERIFY(udp.bind(QHostAddress("127.0.0.1"), 0));
+    QElapsedTimer clock;
+    clock.start();
+    udp.writeDatagram(kRequest, QHostAddress(ip), 18801);
+    QVector<int> got;
+    qint64 lastAt = 0;
+    while (udp.waitForReadyRead(500)) {
+        while (udp.hasPendingDatagrams()) {
+            got << udp.receiveDatagram().data().size();
+            lastAt = clock.elapsed();
+        }
+    }
+    QCOMPARE(got, sizes);
+    if (!sizes.isEmpty())
+        QVERIFY2(lastAt >= minDelayMs, qPrintable(QString::number(lastAt)));
+    // A request is logged even when it is not answered.
+    QCOMPARE(sim.udpReceived(ip).size(), 1);
+}
+
 void TstGwsim::unicastAnsweredByAddressedGatewayOnly()
 {
     const QString a = SimProcess::uniqueLoopbackIp(0);
@@ -231,6 +301,51 @@ void TstGwsim::broadcastInNetLab()
     struct stat after = {};
     QCOMPARE(::stat("/proc/thread-self/ns/net", &after), 0);
     QCOMPARE(after.st_ino, before.st_ino);
+}
+
+void TstGwsim::netLabFailureLeavesNothing()
+{
+    if (!NetLab::unavailableReason().isEmpty())
+        QSKIP(qPrintable(NetLab::unavailableReason()));
+    const ino_t before = currentNamespace();
+    const QStringList existing = labNamespaces();
+    NetLab lab;
+    NetLab::Topology topo;
+    topo.gatewayAddresses = QStringList{"10.77.0.2", "10.77.0.300"};
+    QVERIFY(!lab.up(topo));
+    QVERIFY(lab.errorText().contains("10.77.0.300"));
+    QVERIFY(!lab.isUp());
+    QVERIFY(!lab.inPcNamespace());
+    QCOMPARE(currentNamespace(), before);
+    QCOMPARE(labNamespaces(), existing);
+    QVERIFY(!lab.startSimulator(configOf({QJsonObject{{"ip", "10.77.0.2"}}})));
+    lab.down(); // idempotent
+    QCOMPARE(currentNamespace(), before);
+}
+
+void TstGwsim::netLabRemovesStaleNamespaces()
+{
+    if (!NetLab::unavailableReason().isEmpty())
+        QSKIP(qPrintable(NetLab::unavailableReason()));
+    // A namespace left by a run whose process is gone, and one of a live process.
+    int dead = 4194000;
+    while (QFile::exists(QString("/proc/%1").arg(dead)))
+        ++dead;
+    const QString stale = QString("zuvlab%1-1-pc").arg(dead);
+    const QString live = QString("zuvlab%1-99-pc").arg(::getppid());
+    QProcess::execute("ip", {"netns", "add", stale});
+    QProcess::execute("ip", {"netns", "add", live});
+    QVERIFY(labNamespaces().contains(stale));
+    {
+        NetLab lab;
+        QVERIFY2(lab.up({}), qPrintable(lab.errorText()));
+        QVERIFY(!labNamespaces().contains(stale));
+        QVERIFY(labNamespaces().contains(live));
+        QVERIFY(labNamespaces().contains(lab.pcNamespace()));
+    }
+    QProcess::execute("ip", {"netns", "del", live});
+    for (const QString &ns : labNamespaces())
+        QVERIFY2(!ns.startsWith(QString("zuvlab%1-").arg(::getpid())), qPrintable(ns));
 }
 
 void TstGwsim::password_data()
@@ -480,6 +595,45 @@ void TstGwsim::requireAuth()
     QCOMPARE(exchange(ip, QByteArray::fromHex("0000000500000000"), 232), QByteArray());
     QCOMPARE(exchange(ip, passwordFrame("9") + QByteArray::fromHex("0000000500000000"), 16 + 232).size(), 16 + 232);
     QCOMPARE(sim.events("auth_required", ip).size(), 1);
+}
+
+void TstGwsim::connectionFaults_data()
+{
+    QTest::addColumn<QByteArray>("faults");
+    QTest::addColumn<bool>("connects");
+    QTest::addColumn<QByteArray>("greeting");
+    QTest::addColumn<QByteArray>("answer");
+
+    const QByteArray keepAlive = "0000000d000000080000000100000320";
+    QTest::newRow("refused") << QByteArray(R"({"tcp_refuse":true})") << false << QByteArray() << QByteArray();
+    QTest::newRow("silent") << QByteArray(R"({"tcp_silent":true})") << true << QByteArray() << QByteArray();
+    QTest::newRow("unsolicited bytes before any request")
+        << QByteArray(R"({"unsolicited_hex":"0000000700000008"})") << true << QByteArray("0000000700000008")
+        << keepAlive;
+    QTest::newRow("keep-alive bad header") << QByteArray(R"({"keepalive_bad_header":true})") << true << QByteArray()
+                                           << QByteArray("0000000c000000080000000100000320");
+    QTest::newRow("keep-alive silent") << QByteArray(R"({"keepalive_silent":true})") << true << QByteArray()
+                                       << QByteArray();
+}
+
+void TstGwsim::connectionFaults()
+{
+    QFETCH(QByteArray, faults);
+    QFETCH(bool, connects);
+    QFETCH(QByteArray, greeting);
+    QFETCH(QByteArray, answer);
+    const QString ip = SimProcess::uniqueLoopbackIp();
+    SimProcess sim;
+    QVERIFY2(sim.start(configOf({QJsonObject{{"ip", ip}, {"model", 130400}, {"faults", parseObject(faults)}}})),
+             qPrintable(sim.errorText()));
+    QTcpSocket s;
+    QCOMPARE(connectTo(s, ip), connects);
+    if (!connects)
+        return;
+    QCOMPARE(readUpTo(s, greeting.size() / 2, 300).toHex(), greeting);
+    s.write(QByteArray::fromHex("0000000d00000000"));
+    QCOMPARE(readUpTo(s, 16).toHex(), answer);
+    QCOMPARE(sim.tcpFrames(ip, "recv").size(), 1);
 }
 
 void TstGwsim::badConfigRejected_data()

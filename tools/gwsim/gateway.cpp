@@ -103,7 +103,7 @@ bool Gateway::load(const QJsonObject &json, const QString &stateDir, QString *er
     const QJsonValue remote = json.value("remote");
     if (remote.isBool())
         m_remoteFlag = remote.toBool() ? 1 : 0;
-    else if (remote.isDouble())
+    else if (remote.isDouble() && remote.toDouble() >= 0 && remote.toDouble() <= double(0xFFFFFFFFu))
         m_remoteFlag = quint32(remote.toDouble());
     else if (!remote.isUndefined()) {
         *error = "\"remote\" must be true, false or a number";
@@ -133,10 +133,22 @@ bool Gateway::load(const QJsonObject &json, const QString &stateDir, QString *er
             return false;
         }
     m_keepOn = keep.value("on").toBool(true);
-    if (keep.contains("time"))
-        m_keepRaw = quint32(keep.value("time").toDouble() * 100);
-    if (keep.contains("time_raw"))
-        m_keepRaw = quint32(keep.value("time_raw").toDouble());
+    if (keep.contains("time")) {
+        const double t = keep.value("time").toDouble(-1);
+        if (t < 0 || t > 42949672) {
+            *error = "keepalive \"time\" must be a number from 0 to 42949672";
+            return false;
+        }
+        m_keepRaw = quint32(t * 100);
+    }
+    if (keep.contains("time_raw")) {
+        const double t = keep.value("time_raw").toDouble(-1);
+        if (t < 0 || t > double(0xFFFFFFFFu)) {
+            *error = "keepalive \"time_raw\" must be a number from 0 to 4294967295";
+            return false;
+        }
+        m_keepRaw = quint32(t);
+    }
 
     QString faultError;
     if (!m_faults.load(json.value("faults").toObject(), &faultError)) {
