@@ -234,6 +234,7 @@ void TstGwsim::discoveryFaults()
         QVERIFY2(lastAt >= minDelayMs, qPrintable(QString::number(lastAt)));
     // A request is logged even when it is not answered.
     QCOMPARE(sim.udpReceived(ip).size(), 1);
+    QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
 }
 
 void TstGwsim::unicastAnsweredByAddressedGatewayOnly()
@@ -383,6 +384,7 @@ void TstGwsim::password()
              qPrintable(sim.errorText()));
     QCOMPARE(exchange(ip, frame, 16).toHex(), expected);
     QCOMPARE(sim.tcpBytes(ip, "recv"), QList<QByteArray>{frame});
+    QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
 }
 
 void TstGwsim::readBlock_data()
@@ -458,6 +460,7 @@ void TstGwsim::writeThenRead()
     QCOMPARE(exchange(ip, QByteArray::fromHex("0000000500000000"), 252).toHex(), expected.toHex());
     QCOMPARE(exchange(ip, QByteArray::fromHex("0000000d00000000"), 16).toHex(),
              QByteArray("0000000d000000080000000000000bb8"));
+    QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
 }
 
 void TstGwsim::frameAssembledFromPieces()
@@ -485,6 +488,7 @@ void TstGwsim::frameAssembledFromPieces()
     for (const QJsonObject &e : sim.log())
         partial += e.value("partial").toBool() && e.value("dir") == "recv";
     QCOMPARE(partial, 2);
+    QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
 }
 
 void TstGwsim::readFaults_data()
@@ -527,6 +531,7 @@ void TstGwsim::readFaults()
     if (!closed)
         s.waitForDisconnected(200);
     QCOMPARE(s.state() == QAbstractSocket::UnconnectedState, closed);
+    QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
 }
 
 void TstGwsim::writeFaults_data()
@@ -559,6 +564,7 @@ void TstGwsim::writeFaults()
              qPrintable(sim.errorText()));
     QCOMPARE(exchange(ip, frame, 16).toHex(), answer);
     QCOMPARE(sim.heldBlock(ip), stored ? frame : QByteArray());
+    QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
 }
 
 void TstGwsim::locateAndRestartLoggedNotAnswered()
@@ -583,6 +589,7 @@ void TstGwsim::locateAndRestartLoggedNotAnswered()
         QCOMPARE(close.value("sim_sent").toInt(), 0);
         QCOMPARE(close.value("by").toString(), QString("peer"));
     }
+    QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
 }
 
 void TstGwsim::requireAuth()
@@ -628,12 +635,15 @@ void TstGwsim::connectionFaults()
              qPrintable(sim.errorText()));
     QTcpSocket s;
     QCOMPARE(connectTo(s, ip), connects);
-    if (!connects)
+    if (!connects) {
+        QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
         return;
+    }
     QCOMPARE(readUpTo(s, greeting.size() / 2, 300).toHex(), greeting);
     s.write(QByteArray::fromHex("0000000d00000000"));
     QCOMPARE(readUpTo(s, 16).toHex(), answer);
     QCOMPARE(sim.tcpFrames(ip, "recv").size(), 1);
+    QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
 }
 
 void TstGwsim::badConfigRejected_data()

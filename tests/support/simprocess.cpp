@@ -79,21 +79,26 @@ bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int
     return false;
 }
 
-void SimProcess::stop()
+bool SimProcess::stop()
 {
     if (!m_process)
-        return;
+        return true;
+    bool clean = true;
     if (m_process->state() != QProcess::NotRunning) {
         m_process->terminate();
         if (!m_process->waitForFinished(kStopWaitMs)) {
             m_process->kill();
             m_process->waitForFinished(kStopWaitMs);
+            clean = false;
+            m_error += QString(m_error.isEmpty() ? "" : "; ") + "the simulator ignored SIGTERM";
         }
     }
+    clean = clean && m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
     const QString err = QString::fromLocal8Bit(m_process->readAllStandardError()).trimmed();
     if (!err.isEmpty())
         m_error += (m_error.isEmpty() ? "" : ": ") + err;
     m_process.reset();
+    return clean;
 }
 
 bool SimProcess::isRunning() const

@@ -33,8 +33,10 @@ public:
     // {"ip", "netns", "exec", name}. False (with errorText()) when it did not
     // report ready within readyTimeoutMs; nothing is left running then.
     bool start(const QJsonObject &config, const QStringList &prefix = {}, int readyTimeoutMs = 5000);
-    // SIGTERM, then SIGKILL after 2 s. Idempotent.
-    void stop();
+    // SIGTERM, then SIGKILL after 2 s. True when the simulator ended by itself
+    // with status 0 (a sanitizer report or a crash gives false, with the
+    // report in errorText()); also true when nothing was running.
+    bool stop();
     bool isRunning() const;
     // Why start() failed, with what the simulator wrote on stderr.
     QString errorText() const;
