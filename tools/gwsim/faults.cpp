@@ -11,17 +11,7 @@ namespace {
 
 bool readHex(const QJsonValue &v, QByteArray *out)
 {
-    if (!v.isString())
-        return false;
-    QString text = v.toString();
-    text.remove(QLatin1Char(' '));
-    if (text.size() % 2 != 0)
-        return false;
-    for (QChar c : text)
-        if (!c.isDigit() && !QString("abcdefABCDEF").contains(c))
-            return false;
-    *out = QByteArray::fromHex(text.toLatin1());
-    return true;
+    return v.isString() && Wire::parseHex(v.toString(), out);
 }
 
 bool readBool(const QJsonValue &v, bool *out)

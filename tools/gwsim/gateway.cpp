@@ -15,18 +15,6 @@ namespace {
 constexpr int kAnswerSize = 68;
 const QByteArray kSignature("Talvenor");
 
-bool hexBytes(const QJsonValue &v, QByteArray *out)
-{
-    if (!v.isString())
-        return false;
-    QString text = v.toString();
-    text.remove(QRegularExpression("\\s"));
-    if (text.size() % 2 != 0 || !QRegularExpression("^[0-9a-fA-F]*$").match(text).hasMatch())
-        return false;
-    *out = QByteArray::fromHex(text.toLatin1());
-    return true;
-}
-
 bool parseMac(const QString &text, QByteArray *out)
 {
     const QStringList parts = text.split(QRegularExpression("[-:]"));
@@ -111,7 +99,7 @@ bool Gateway::load(const QJsonObject &json, const QString &stateDir, QString *er
     }
 
     if (json.contains("block")) {
-        if (!hexBytes(json.value("block"), &m_block) || m_block.size() < 8) {
+        if (!json.value("block").isString() || !Wire::parseHex(json.value("block").toString(), &m_block) || m_block.size() < 8) {
             *error = "\"block\" must be hex of at least 8 bytes";
             return false;
         }
@@ -119,7 +107,7 @@ bool Gateway::load(const QJsonObject &json, const QString &stateDir, QString *er
         QFile stored(QDir(stateDir).filePath(m_ip + ".block.hex"));
         QByteArray fromFile;
         if (!stateDir.isEmpty() && stored.open(QIODevice::ReadOnly)
-            && hexBytes(QString::fromLatin1(stored.readAll()), &fromFile) && fromFile.size() >= 8)
+            && Wire::parseHex(QString::fromLatin1(stored.readAll()), &fromFile) && fromFile.size() >= 8)
             m_block = fromFile;
         else
             m_block = BlockBuilder::generate(m_model, m_ip, m_name, m_password);

@@ -1,5 +1,6 @@
 #include "wire.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace Wire {
@@ -61,6 +62,16 @@ QByteArray ipv4Bytes(const QString &text)
     QByteArray bytes(4, '\0');
     parseIpv4(text, &bytes);
     return bytes;
+}
+
+bool parseHex(const QString &text, QByteArray *out)
+{
+    QString digits = text;
+    digits.remove(QRegularExpression("\\s"));
+    if (digits.size() % 2 != 0 || !QRegularExpression("^[0-9a-fA-F]*$").match(digits).hasMatch())
+        return false;
+    *out = QByteArray::fromHex(digits.toLatin1());
+    return true;
 }
 
 } // namespace Wire

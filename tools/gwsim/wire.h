@@ -20,5 +20,7 @@ void putBytes(QByteArray &buf, int offset, int width, const QByteArray &bytes);
 // Four bytes in dotted order; false when the text is not a dotted quad.
 bool parseIpv4(const QString &text, QByteArray *out);
 QByteArray ipv4Bytes(const QString &text);
+// Hex digits, whitespace ignored; false for anything else or an odd count.
+bool parseHex(const QString &text, QByteArray *out);
 
 } // namespace Wire
