@@ -46,6 +46,7 @@ private slots:
     void requireAuth();
     void connectionFaults_data();
     void connectionFaults();
+    void stateDirBlockUsedAtStart();
     void badConfigRejected_data();
     void badConfigRejected();
 };
@@ -644,6 +645,37 @@ void TstGwsim::connectionFaults()
     QCOMPARE(readUpTo(s, 16).toHex(), answer);
     QCOMPARE(sim.tcpFrames(ip, "recv").size(), 1);
     QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
+}
+
+void TstGwsim::stateDirBlockUsedAtStart()
+{
+    const QString ip = SimProcess::uniqueLoopbackIp();
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray kept = QByteArray::fromHex("0000000600000004deadbeef");
+    QFile stored(dir.filePath(ip + ".block.hex"));
+    QVERIFY(stored.open(QIODevice::WriteOnly));
+    stored.write(kept.toHex() + "\n");
+    stored.close();
+    QFile config(dir.filePath("config.json"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QJsonDocument(configOf({QJsonObject{{"ip", ip}}})).toJson());
+    config.close();
+
+    QProcess sim;
+    sim.start(GWSIM_PATH, {"--config", config.fileName(), "--state-dir", dir.path(), "--die-with-parent"});
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray out;
+    while (!out.contains("ready\n") && clock.elapsed() < 5000 && sim.state() != QProcess::NotRunning) {
+        sim.waitForReadyRead(50);
+        out += sim.readAllStandardOutput();
+    }
+    QVERIFY2(out.contains("ready\n"), sim.readAllStandardError().constData());
+    QCOMPARE(exchange(ip, QByteArray::fromHex("0000000500000000"), 12).toHex(), QByteArray("0000000500000004deadbeef"));
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(3000));
+    QCOMPARE(sim.exitCode(), 0);
 }
 
 void TstGwsim::badConfigRejected_data()
