@@ -155,7 +155,9 @@ void Config::applyFonts()
     }
     ui->frame->setStyleSheet(QStringLiteral("border-radius: 0px;border:0px solid rgb(200,200,200);"));
 
-    ui->label->setPixmap(QPixmap(QStringLiteral(":/image/bitmapconnect.bmp")).scaled(ui->label->size()));
+    const QPixmap connect(QStringLiteral(":/image/bitmapconnect.bmp"));
+    if (!connect.isNull())
+        ui->label->setPixmap(connect.scaled(ui->label->size()));
     ui->page4_tab->setColumnWidth(3, 260);
     ui->pag6_Request->setColumnWidth(0, 120);
 }
