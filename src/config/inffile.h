@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+struct CConfigure;
+
+// The ".inf" configuration file: one "key, TAB(s), value" line per setting in
+// a fixed order, keys and value words taken from the message table. The reader
+// is positional, as files of earlier versions expect, but tolerates the empty
+// values this writer produces, and refuses files whose lists cannot be real.
+namespace InfFile {
+
+enum class Status {
+    Ok,
+    Incorrect, // a scanned key is preceded by two equal tokens in a row
+    TooManyEntries, // a list announces more entries than a gateway block can carry
+    MissingEntries, // the file ends before the entries its lists announce
+    TooLarge, // the file is far larger than any configuration file
+    CannotOpen,
+};
+
+// Most entries of one list that a file may announce: the capacity of the
+// fixed block, also the largest limit of any model.
+constexpr int MaxEntries = 36;
+constexpr qint64 MaxFileSize = 1024 * 1024;
+
+// Message id to show for a status other than Ok and CannotOpen (which stays silent).
+unsigned int messageId(Status status);
+
+// The whole file text for a configuration, its transmission mode and its model name.
+QString write(const CConfigure &configure, int32_t commMode, const QString &modelName);
+
+struct ModelScan {
+    Status status = Status::Ok;
+    QString modelName; // empty when the file names none
+};
+
+// The model pass over a file text: the name after "Device_Mode".
+ModelScan scanModel(const QString &text);
+
+struct ReadResult {
+    Status status = Status::Ok;
+    int32_t commMode = 0; // for g_commMode; valid as far as the reading got
+};
+
+// Reads a file text into `configure`, a fresh configuration whose m_modelCode
+// is already set from the model pass; it fixes the number of serial ports.
+// On an error the configuration holds what was read before it.
+ReadResult read(const QString &text, CConfigure &configure);
+
+// Thin file helpers around the text functions, using the system's default codec.
+bool writeFile(const QString &path, const QString &text);
+Status readFile(const QString &path, QString &text);
+
+} // namespace InfFile

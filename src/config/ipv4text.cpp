@@ -1,0 +1,50 @@
+#include "config/ipv4text.h"
+
+#include <QStringList>
+
+#include <array>
+
+namespace {
+
+// The four parts as unsigned values, or false when the text has not four parts.
+bool splitParts(const QString &text, std::array<uint32_t, 4> &parts)
+{
+    const QStringList list = text.split(QLatin1Char('.'), Qt::KeepEmptyParts);
+    if (list.size() != 4)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        parts[i] = static_cast<uint32_t>(list.at(i).toInt()); // a non-number is 0
+    return true;
+}
+
+} // namespace
+
+namespace Ipv4 {
+
+int32_t toIntegerHighFirst(const QString &text)
+{
+    std::array<uint32_t, 4> p{};
+    if (!splitParts(text, p))
+        return 0;
+    return static_cast<int32_t>((p[0] << 24) | (p[1] << 16) | (p[2] << 8) | p[3]);
+}
+
+int32_t toIntegerLowFirst(const QString &text)
+{
+    std::array<uint32_t, 4> p{};
+    if (!splitParts(text, p))
+        return 0;
+    return static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (p[3] << 24));
+}
+
+QString fromBytes(const unsigned char *bytes)
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
+}
+
+bool isAllOnes(const QString &text)
+{
+    return toIntegerHighFirst(text) == -1;
+}
+
+} // namespace Ipv4
