@@ -1,6 +1,122 @@
 // Device search, list refresh and hand-over of the main window.
 #include "app/mainwindow.h"
 
-void MainWindow::on_bt_Search_clicked() {}
-void MainWindow::clientMessage() {}
-void MainWindow::Slot_ClearWidget(QVector<CEquipment *>) {}
+#include "discovery/discoveryanswer.h"
+#include "discovery/wait.h"
+
+#include "ui_mainwindow.h"
+
+// Without the search-by-IP dialog linked in, nothing can have opened it.
+#if __has_include("discovery/dialog_setip.h")
+#include "discovery/dialog_setip.h"
+#define ZUV_HAVE_DIALOG_SETIP 1
+#endif
+
+#include <QDebug>
+#include <QHeaderView>
+#include <QNetworkDatagram>
+#include <QNetworkInterface>
+#include <QTableWidget>
+
+namespace {
+
+// Room for a burst of answers from a large installation arriving at once.
+constexpr int SearchReceiveBuffer = 4 * 1024 * 1024;
+constexpr int BlankRows = 10;
+
+} // namespace
+
+void MainWindow::on_bt_Search_clicked()
+{
+    QTableWidget *table = ui->tableWidget;
+    clearEquipment();
+    table->setRowCount(0);
+    table->setRowCount(m_equipmentList.size() + BlankRows);
+
+    m_localAddrCount = 0;
+    QStringList addresses;
+    const QList<QHostAddress> all = QNetworkInterface::allAddresses();
+    for (const QHostAddress &address : all) {
+        if (address.protocol() != QAbstractSocket::IPv4Protocol || address == QHostAddress(QHostAddress::LocalHost))
+            continue;
+        if (addresses.size() == MaxLocalAddresses)
+            break;
+        addresses << address.toString();
+    }
+    m_localAddrCount = addresses.size();
+    if (m_localAddrCount == 0)
+        return;
+
+    int bound = 0;
+    for (int i = 0; i < m_localAddrCount; ++i) {
+        m_destPort = Discovery::Port;
+        m_destAddr = QHostAddress::Broadcast;
+        m_peerPort = 0;
+        m_peerAddr = QHostAddress(addresses[i]);
+        QUdpSocket &socket = m_searchSockets[i];
+        socket.abort();
+        if (!socket.bind(m_peerAddr, m_peerPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
+            qDebug() << "search: bind failed on" << addresses[i] << socket.errorString();
+            continue;
+        }
+        socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, SearchReceiveBuffer);
+        ++bound;
+    }
+
+    if (bound > 0) {
+        Wait wait(this, m_localAddrCount);
+        wait.show();
+        wait.exec();
+    }
+
+    for (int i = 0; i < m_localAddrCount; ++i)
+        m_searchSockets[i].close();
+    if (bound == 0)
+        return;
+
+    if (!m_equipmentList.isEmpty()) {
+        table->setRowCount(m_equipmentList.size() + BlankRows);
+        fillTable();
+    } else {
+        table->horizontalHeader()->setStretchLastSection(true);
+        table->setRowCount(BlankRows);
+    }
+    table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
+}
+
+void MainWindow::clientMessage()
+{
+    while (m_refreshSocket.hasPendingDatagrams()) {
+        QByteArray datagram(Discovery::AnswerSize, '\0');
+        const qint64 n = m_refreshSocket.readDatagram(datagram.data(), datagram.size(), &m_peerAddr, &m_peerPort);
+        if (n != Discovery::AnswerSize)
+            break;
+        CEquipment refreshed;
+        if (Discovery::parseAnswer(datagram, m_selectedRow + 1, refreshed) != Discovery::AnswerStatus::Ok)
+            continue;
+        CEquipment *entry = selectedEquipment();
+        if (!entry)
+            continue;
+        *entry = refreshed;
+        // The row is redrawn every time, so the table never shows other values than the list.
+        fillTable();
+    }
+}
+
+void MainWindow::Slot_ClearWidget(QVector<CEquipment *> records)
+{
+    QTableWidget *table = ui->tableWidget;
+    table->setRowCount(0);
+    clearEquipment();
+    table->setRowCount(BlankRows);
+    if (!records.isEmpty() && records.first())
+        m_equipmentList.append(new CEquipment(*records.first()));
+    table->setRowCount(m_equipmentList.size() + BlankRows);
+    fillTable();
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
+#ifdef ZUV_HAVE_DIALOG_SETIP
+    if (m_ipSearchDialog)
+        m_ipSearchDialog->close();
+#endif
+}
