@@ -12,7 +12,9 @@
 #include <array>
 
 class QMenu;
+class QPoint;
 class QPushButton;
+class QUrl;
 class QTimer;
 class Dialog_SetIP;
 class Ui_MainWindow_1;
@@ -39,6 +41,17 @@ public:
     QUdpSocket &searchSocket(int i) { return m_searchSockets[i]; }
     int selectedRow() const { return m_selectedRow; }
     Ui_MainWindow_1 *widgets() const { return ui; }
+    QTimer *netTimer() const { return m_netTimer; }
+    bool netOk() const { return m_netOk; }
+    QMenu *contextMenu() const { return m_menu; }
+    bool dragOff() const { return m_dragOff; }
+
+    // Where Help and the banner pictures lead.
+    static QUrl helpUrl();
+    static QUrl bannerUrl(int picture);
+    static QString bannerToolTip(int picture);
+    // Looked up periodically; the banner links are live while it resolves.
+    static QString reachabilityHost();
 
     // Datagram bookkeeping shared with the search progress dialog.
     quint16 m_destPort = 0;
@@ -82,6 +95,8 @@ private:
     // Removes the entries of m_equipmentList and deletes them.
     void clearEquipment();
     CEquipment *selectedEquipment() const;
+    bool insideBanner(const QPoint &windowPos) const;
+    void moveBy(const QPoint &globalPos);
 
     QVector<CEquipment *> m_equipmentList;
     int m_localAddrCount = 0;

@@ -1,0 +1,135 @@
+#include "app/dialog_help.h"
+
+#include "app/buttonstyle.h"
+#include "editor/dialoglook.h"
+#include "resources/resources.h"
+#include "ui_dialog_help.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QSettings>
+
+namespace {
+
+const char *const kKey = "Ini";
+const char *const kShown = "true";
+const char *const kHidden = "false";
+
+} // namespace
+
+Dialog_help::Dialog_help(QWidget *parent)
+    : QDialog(parent)
+    , m_settingsPath(defaultSettingsPath())
+    , ui(new Ui_Dialog_help)
+{
+    initResources();
+    ui->setupUi(this);
+    resize(702, 527);
+    setMaximumSize(702, 527);
+    setWindowTitle(QStringLiteral("Online Configuration Process"));
+    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    setWindowModality(Qt::ApplicationModal);
+    const QFont times = DialogLook::timesFont();
+    ui->bt_back->setFont(times);
+    ui->bt_next->setFont(times);
+    ui->bt_exit->setFont(times);
+    ui->checkBox->setFont(times);
+
+    m_page = 1;
+    setButtonEnabled(ui->bt_back, false);
+    setButtonEnabled(ui->bt_next, true);
+    setButtonEnabled(ui->bt_exit, true);
+    ui->checkBox->hide();
+    showPage();
+}
+
+Dialog_help::~Dialog_help()
+{
+    delete ui;
+}
+
+QString Dialog_help::defaultSettingsPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini");
+}
+
+QString Dialog_help::storedValue() const
+{
+    QSettings settings(m_settingsPath, QSettings::IniFormat);
+    settings.setIniCodec("utf-8");
+    return settings.value(QLatin1String(kKey)).toString();
+}
+
+void Dialog_help::store(const QString &value)
+{
+    QSettings settings(m_settingsPath, QSettings::IniFormat);
+    settings.setIniCodec("utf-8");
+    settings.setValue(QLatin1String(kKey), value);
+}
+
+bool Dialog_help::LoadIni()
+{
+    const QString value = storedValue();
+    if (value.isEmpty()) {
+        store(QLatin1String(kHidden));
+        return true;
+    }
+    // The box asks whether the guide comes back next time; it starts from the
+    // stored answer so that closing on the last page keeps it.
+    const bool again = value == QLatin1String(kShown);
+    ui->checkBox->setChecked(again);
+    return again;
+}
+
+void Dialog_help::setIni(const QString &value)
+{
+    if (storedValue().isEmpty())
+        store(QLatin1String(kHidden));
+    store(value);
+}
+
+void Dialog_help::showPage()
+{
+    const QPixmap picture(QStringLiteral(":/image/step%1.png").arg(m_page));
+    ui->label->setPixmap(picture.scaled(702, 527, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+void Dialog_help::on_bt_next_clicked()
+{
+    if (m_page >= PageCount)
+        return;
+    ++m_page;
+    if (m_page == PageCount) {
+        setButtonEnabled(ui->bt_next, false);
+        ui->checkBox->show();
+    } else {
+        setButtonEnabled(ui->bt_back, true);
+    }
+    showPage();
+}
+
+void Dialog_help::on_bt_back_clicked()
+{
+    if (m_page <= 1)
+        return;
+    --m_page;
+    if (m_page == 1) {
+        setButtonEnabled(ui->bt_back, false);
+    } else {
+        setButtonEnabled(ui->bt_next, true);
+        ui->checkBox->hide();
+    }
+    showPage();
+}
+
+void Dialog_help::on_bt_exit_clicked()
+{
+    close();
+}
+
+void Dialog_help::closeEvent(QCloseEvent *event)
+{
+    if (m_page == PageCount)
+        setIni(ui->checkBox->isChecked() ? QLatin1String(kShown) : QLatin1String(kHidden));
+    QDialog::closeEvent(event);
+}
