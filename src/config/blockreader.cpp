@@ -306,10 +306,11 @@ bool readKeepAlive(const QByteArray &reply, CAdvance &advance, int modelCode)
         return false;
     const Received in(reply);
     advance.m_keepAlive = in.u8(11) != 0;
-    // The time travels in hundredths of a second, as a signed number.
+    // The time travels in hundredths of a second, as a signed number; any
+    // negative one (also -1..-99, which would truncate to 0) is unset.
     const int32_t hundredths = static_cast<int32_t>(in.be32(12));
     const int32_t seconds = hundredths / 100;
-    if (seconds < 0 || seconds > 65535)
+    if (hundredths < 0 || seconds > 65535)
         advance.m_aliveTime = static_cast<uint64_t>(Catalogue::byCode(modelCode).defaultAliveTime);
     else
         advance.m_aliveTime = static_cast<uint64_t>(seconds);
