@@ -1,6 +1,8 @@
 // The editor window: construction, page flow, OK, Cancel, closing and Help.
 #include "editor/config.h"
 
+#include "app/buttonstyle.h"
+#include "app/mainwindow.h"
 #include "app/myipctrl.h"
 #include "config/configure.h"
 #include "config/globals.h"
@@ -11,12 +13,12 @@
 #include "editor/mydialog2.h"
 #include "messages/messagebox.h"
 #include "messages/messagetable.h"
+#include "resources/resources.h"
 #include "ui_config.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -26,6 +28,8 @@
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,6 +62,7 @@ Config::Config(QWidget *parent)
     : QWidget(parent)
     , ui(new Ui_Config)
 {
+    initResources();
     m_modelCode = pConfigure ? pConfigure->m_modelCode : 0;
 
     ui->setupUi(this);
@@ -128,16 +133,19 @@ void Config::applyFonts()
             widget->setFont(times);
     };
     setFontOf(findChildren<QPushButton *>());
-    setFontOf(findChildren<QLabel *>());
     setFontOf(findChildren<QComboBox *>());
     setFontOf(findChildren<QRadioButton *>());
     setFontOf(findChildren<QGroupBox *>());
     setFontOf(findChildren<QCheckBox *>());
-    // The IP entry controls keep their own fixed-pitch fields.
-    for (QLineEdit *edit : findChildren<QLineEdit *>()) {
-        if (!qobject_cast<MyIPCtrl *>(edit->parentWidget()))
-            edit->setFont(times);
-    }
+    // The IP entry controls keep their own fixed-pitch fields and dots.
+    const auto outsideIpControls = [](auto widgets) {
+        widgets.erase(std::remove_if(widgets.begin(), widgets.end(),
+                                     [](QWidget *w) { return qobject_cast<MyIPCtrl *>(w->parentWidget()); }),
+                      widgets.end());
+        return widgets;
+    };
+    setFontOf(outsideIpControls(findChildren<QLabel *>()));
+    setFontOf(outsideIpControls(findChildren<QLineEdit *>()));
     for (QTableWidget *table : {ui->page4_tab, ui->pag6_Master, ui->pag6_Request}) {
         table->setFont(times);
         table->horizontalHeader()->setStyleSheet(QStringLiteral("font:15px 'Times';"));
@@ -274,8 +282,7 @@ bool Config::isMasterMode(int mode)
 
 void Config::setBtStatus(QPushButton *button, bool on)
 {
-    // Until the shared button looks exist, only the state is switched.
-    button->setEnabled(on);
+    setButtonEnabled(button, on);
 }
 
 void Config::slot_showErrorMsg()
@@ -365,7 +372,7 @@ void Config::closeEvent(QCloseEvent *event)
 
 QUrl Config::helpUrl()
 {
-    return QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/ZUV-DL-CFG.pdf"));
+    return MainWindow::helpUrl();
 }
 
 void Config::on_bt_help_clicked()

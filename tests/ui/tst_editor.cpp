@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -137,6 +138,12 @@ private Q_SLOTS:
     void ethernetLookFollowsAssignMode_data();
     void ethernetLookFollowsAssignMode();
     void allTwelveRangeControlsReportOrderErrors();
+    void idMappingRowsShowStoredEntries_data();
+    void idMappingRowsShowStoredEntries();
+    void advancedPasswordsStoredOnLeave_data();
+    void advancedPasswordsStoredOnLeave();
+    void advancedRangesStoredOnLeave();
+    void buttonsSwitchWithTheSharedLooks();
     void okInMasterModeWithoutMappingStops_data();
     void okInMasterModeWithoutMappingStops();
     void okStoresCurrentPageAndOpensChooser();
@@ -431,6 +438,134 @@ void TestEditor::allTwelveRangeControlsReportOrderErrors()
     for (const QString &text : spy.texts())
         QCOMPARE(text, GetStr(5023));
     QCOMPARE(spy.shown().first().title, QStringLiteral("ZUV-DL-CFG"));
+    delete editor;
+}
+
+void TestEditor::idMappingRowsShowStoredEntries_data()
+{
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<int>("serialIndex");
+    QTest::addColumn<int>("idMin");
+    QTest::addColumn<int>("idMax");
+    QTest::addColumn<bool>("negative");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QStringList>("row");
+    QTest::newRow("serial entry with a negative offset")
+        << "0.0.0.0" << 2 << 10 << 20 << true << 5 << QStringList{"1", "Modbus", "Port3", "10-20<->5-15"};
+    QTest::newRow("target server entry")
+        << "10.0.0.5" << 0 << 1 << 2 << false << 0 << QStringList{"1", "Modbus TCP", "10.0.0.5:503", "1-2<->1-2"};
+    QTest::newRow("actual range below 1 shows all ones")
+        << "0.0.0.0" << 0 << 1 << 10 << true << 1 << QStringList{"1", "Modbus", "Port1", "1-1<->1-1"};
+    QTest::newRow("actual range above 247 shows all ones")
+        << "0.0.0.0" << 1 << 240 << 247 << false << 1 << QStringList{"1", "Modbus", "Port2", "1-1<->1-1"};
+}
+
+void TestEditor::idMappingRowsShowStoredEntries()
+{
+    QFETCH(QString, ip);
+    QFETCH(int, serialIndex);
+    QFETCH(int, idMin);
+    QFETCH(int, idMax);
+    QFETCH(bool, negative);
+    QFETCH(int, offset);
+    QFETCH(QStringList, row);
+    auto *map = new CIDMap;
+    map->m_ip = ip;
+    map->m_port = QStringLiteral("503");
+    map->m_serialIndex = serialIndex;
+    map->m_idMin = idMin;
+    map->m_idMax = idMax;
+    map->m_negative = negative;
+    map->m_offset = offset;
+    pConfigure->m_idMaps.append(map);
+
+    auto *editor = new Config;
+    editor->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(3);
+    auto *table = editor->findChild<QTableWidget *>("page4_tab");
+    QCOMPARE(table->rowCount(), 40);
+    QStringList shown;
+    for (int column = 0; column < 4; ++column) {
+        QTableWidgetItem *item = table->item(0, column);
+        QVERIFY(item);
+        QCOMPARE(item->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+        shown << item->text();
+    }
+    QCOMPARE(shown, row);
+    QVERIFY(!table->item(1, 0));
+    QCOMPARE(editor->m_idMapCount, 1);
+    delete editor;
+}
+
+void TestEditor::advancedPasswordsStoredOnLeave_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("retyped");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("equal passwords are stored") << "abc123" << "abc123" << "abc123";
+    QTest::newRow("different passwords store none") << "abc123" << "abc124" << "";
+    QTest::newRow("empty retype stores none") << "abc123" << "" << "";
+}
+
+void TestEditor::advancedPasswordsStoredOnLeave()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, retyped);
+    QFETCH(QString, stored);
+    pConfigure->m_advance.m_password = QStringLiteral("old");
+    auto *editor = new Config;
+    auto *tabs = editor->findChild<QTabWidget *>("tabWidget");
+    tabs->setCurrentIndex(6);
+    QCOMPARE(editor->findChild<QLineEdit *>("lineEdit_PassWord")->text(), QStringLiteral("old"));
+    editor->findChild<QLineEdit *>("lineEdit_PassWord")->setText(typed);
+    editor->findChild<QLineEdit *>("lineEdit_SureWord")->setText(retyped);
+    tabs->setCurrentIndex(5);
+    QCOMPARE(pConfigure->m_advance.m_password, stored);
+    delete editor;
+}
+
+void TestEditor::advancedRangesStoredOnLeave()
+{
+    CAdvance &advance = pConfigure->m_advance;
+    advance.m_limitOn[0] = true;
+    advance.m_limitLow[0] = QStringLiteral("10.0.0.1");
+    advance.m_limitHigh[0] = QStringLiteral("10.0.0.9");
+    advance.m_limitLow[2] = QStringLiteral("0.0.0.0");
+    advance.m_limitHigh[2] = QStringLiteral("0.0.0.0");
+    auto *editor = new Config;
+    auto *tabs = editor->findChild<QTabWidget *>("tabWidget");
+    tabs->setCurrentIndex(6);
+    QVERIFY(editor->findChild<QCheckBox *>("checkBox_8")->isChecked());
+    QCOMPARE(editor->rangeEndCtrl(0)->getIP(), QStringLiteral("10.0.0.9"));
+
+    // Leaving without touching anything changes nothing, unused ranges included.
+    tabs->setCurrentIndex(5);
+    QVERIFY(!IsSave);
+    QVERIFY(advance.m_limitOn[0]);
+    QCOMPARE(advance.m_limitHigh[0], QStringLiteral("10.0.0.9"));
+
+    // A switched-on range with an incomplete end is stored as off, the end empty.
+    tabs->setCurrentIndex(6);
+    editor->m_rangeOn[1] = true;
+    editor->rangeStartCtrl(1)->setIP(QStringLiteral("10.0.1.1"));
+    tabs->setCurrentIndex(5);
+    QVERIFY(!advance.m_limitOn[1]);
+    QCOMPARE(advance.m_limitLow[1], QStringLiteral("10.0.1.1"));
+    QVERIFY(advance.m_limitHigh[1].isEmpty());
+    QVERIFY(IsSave);
+    delete editor;
+}
+
+void TestEditor::buttonsSwitchWithTheSharedLooks()
+{
+    auto *editor = new Config;
+    auto *add = editor->findChild<QPushButton *>("bt_MasterAdd");
+    QCOMPARE(add->styleSheet(), QStringLiteral("background-color : rgb(127,127,127)"));
+    editor->setBtStatus(add, true);
+    QVERIFY(add->isEnabled());
+    QVERIFY(add->styleSheet().startsWith(QStringLiteral("QPushButton{background-color : #0F7DBE;}")));
+    editor->setBtStatus(add, false);
+    QVERIFY(!add->isEnabled());
+    QCOMPARE(add->styleSheet(), QStringLiteral("background-color : rgb(127,127,127)"));
     delete editor;
 }
 
