@@ -120,6 +120,7 @@ class TestEditor : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
+    void cleanupTestCase();
 
     void portSelectorsFollowTheModel_data();
     void portSelectorsFollowTheModel();
@@ -154,7 +155,15 @@ private Q_SLOTS:
     void promptYesAsksToSave();
     void cancelClosesWithoutPromptWhenUnchanged();
     void helpPointsAtManualNextToProgram();
+
+private:
+    Config *m_fieldsEditor = nullptr;
 };
+
+void TestEditor::cleanupTestCase()
+{
+    delete m_fieldsEditor;
+}
 
 void TestEditor::init()
 {
@@ -271,14 +280,15 @@ void TestEditor::fieldsAcceptOnlyTheirRange()
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(bool, acceptable);
-    auto *editor = new Config;
-    auto *edit = editor->findChild<QLineEdit *>(field);
+    // The fields do not depend on the model: one editor serves every row.
+    if (!m_fieldsEditor)
+        m_fieldsEditor = new Config;
+    auto *edit = m_fieldsEditor->findChild<QLineEdit *>(field);
     QVERIFY(edit);
     QVERIFY(edit->validator());
     int pos = 0;
     QString input = text;
     QCOMPARE(edit->validator()->validate(input, pos) == QValidator::Acceptable, acceptable);
-    delete editor;
 }
 
 void TestEditor::windowOpensOnModePageWithoutHint()
