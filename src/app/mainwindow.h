@@ -39,6 +39,7 @@ public:
     // Read access for the search progress dialog and for tests.
     QVector<CEquipment *> &equipmentList() { return m_equipmentList; }
     QUdpSocket &searchSocket(int i) { return m_searchSockets[i]; }
+    QUdpSocket &refreshSocket() { return m_refreshSocket; }
     int selectedRow() const { return m_selectedRow; }
     Ui_MainWindow_1 *widgets() const { return ui; }
     QTimer *netTimer() const { return m_netTimer; }
@@ -89,9 +90,11 @@ public Q_SLOTS:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+public:
     // Fills the table rows from m_equipmentList and centres the cells.
     void fillTable();
+
+private:
     // Removes the entries of m_equipmentList and deletes them.
     void clearEquipment();
     CEquipment *selectedEquipment() const;
