@@ -63,6 +63,7 @@ Config::Config(QWidget *parent)
     , ui(new Ui_Config)
 {
     initResources();
+    DialogLook::initEditorResources();
     m_modelCode = pConfigure ? pConfigure->m_modelCode : 0;
 
     ui->setupUi(this);

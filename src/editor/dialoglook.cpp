@@ -4,7 +4,19 @@
 #include <QScreen>
 #include <QWidget>
 
+// Outside any namespace, as the resource registration requires.
+static void registerEditorResources()
+{
+    Q_INIT_RESOURCE(editor);
+}
+
 namespace DialogLook {
+
+void initEditorResources()
+{
+    static const bool once = (registerEditorResources(), true);
+    Q_UNUSED(once);
+}
 
 QFont timesFont()
 {

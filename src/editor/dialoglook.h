@@ -10,8 +10,16 @@ namespace DialogLook {
 // "Times" at 15 pixels, the font of every button, label and field.
 QFont timesFont();
 
+// Registers the editor's pictures (connection picture, notice icon); they
+// live in a static library. Calling again does nothing.
+void initEditorResources();
+
 // Moves `window` to the middle of the primary screen.
 void centreOnDesktop(QWidget *window);
+
+// Registers the editor's pictures (connection picture, notice icon); they
+// live in a static library. Calling again does nothing.
+void initEditorResources();
 
 // Moves `window` to the middle of `owner`; on the desktop without an owner.
 void centreOver(QWidget *window, const QWidget *owner);

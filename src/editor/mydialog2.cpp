@@ -11,6 +11,7 @@ MyDialog2::MyDialog2(const QString &text, Config *editor, QWidget *parent)
     , m_icon(new QLabel(this))
     , m_text(new QLabel(text, this))
 {
+    DialogLook::initEditorResources();
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                    | Qt::X11BypassWindowManagerHint);

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -305,6 +306,9 @@ void TestEditor::windowOpensOnModePageWithoutHint()
     QVERIFY(editor->findChild<QRadioButton *>("RD_RTU_Slave")->isChecked());
     QVERIFY(!editor->findChild<QLineEdit *>("lineEdit_Port4")->isEnabled());
     QVERIFY(!editor->findChild<QLineEdit *>("lineEdit_Port7")->isEnabled());
+    const QLabel *picture = editor->findChild<QLabel *>("label");
+    QVERIFY(!picture->pixmap(Qt::ReturnByValue).isNull());
+    QCOMPARE(picture->pixmap(Qt::ReturnByValue).size(), picture->size());
     delete editor;
 }
 

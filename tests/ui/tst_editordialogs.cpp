@@ -238,6 +238,10 @@ void TestEditorDialogs::noticeClosesItself()
     QCOMPARE(notice->text(), GetStr(4309));
     QVERIFY(notice->windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(notice->windowFlags() & Qt::WindowStaysOnTopHint);
+    bool hasIcon = false;
+    for (const QLabel *label : notice->findChildren<QLabel *>())
+        hasIcon = hasIcon || !label->pixmap(Qt::ReturnByValue).isNull();
+    QVERIFY(hasIcon);
     const qint64 lived = lifetimeOf(notice);
     QVERIFY2(lived >= 3000 && lived < 5000, qPrintable(QString::number(lived)));
 }
