@@ -1,4 +1,4 @@
-// Page "#Priority Control" of the editor: specified masters and requests.
+// Page "#Priority Control" of the editor: the masters and requests served first.
 #include "editor/config.h"
 
 #include "app/myipctrl.h"
