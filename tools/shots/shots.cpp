@@ -1,0 +1,146 @@
+// Renders each window of the tool offscreen into <dir>/<name>.png.
+// Usage: shots <dir>   (run with QT_QPA_PLATFORM=offscreen)
+// No window sends anything: the reachability timer is stopped, and the search
+// progress dialog is built for no addresses, so it has no socket to send from.
+
+#include "app/applook.h"
+#include "app/dialog_help.h"
+#include "app/mainwindow.h"
+#include "app/mydialog.h"
+#include "config/configure.h"
+#include "config/globals.h"
+#include "diagnostics/communication_test.h"
+#include "discovery/equipment.h"
+#include "discovery/wait.h"
+#include "editor/config.h"
+#include "editor/dialog_load.h"
+#include "editor/dialog_save.h"
+#include "messages/messagetable.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QString g_dir;
+int g_failures = 0;
+
+void save(QWidget *window, const QString &name)
+{
+    window->show();
+    QCoreApplication::processEvents();
+    const QString path = QDir(g_dir).filePath(name + QStringLiteral(".png"));
+    if (!window->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        ++g_failures;
+        return;
+    }
+    std::printf("%s\n", qPrintable(path));
+}
+
+CEquipment *sample(int n, const QString &model, const QString &ip, bool password)
+{
+    auto *e = new CEquipment;
+    e->m_number = QString::number(n);
+    e->m_name = model == GetStr(8000) ? GetStr(8001) : QStringLiteral("Line-%1").arg(n);
+    e->m_model = model;
+    e->m_ip = ip;
+    e->m_mac = QStringLiteral("00-1a-2b-3c-4d-%1").arg(n, 2, 10, QLatin1Char('0'));
+    e->m_firmware = QStringLiteral("1.10");
+    e->m_password = GetStr(password ? 8002 : 8003);
+    e->m_status = GetStr(8004);
+    return e;
+}
+
+void shootMainWindow()
+{
+    MainWindow window;
+    window.netTimer()->stop();
+    save(&window, QStringLiteral("mainwindow-empty"));
+    window.equipmentList() << sample(1, QStringLiteral("HW-P04"), QStringLiteral("192.168.1.10"), true)
+                           << sample(2, QStringLiteral("KX500-DL-2RS"), QStringLiteral("192.168.1.11"), false)
+                           << sample(3, GetStr(8000), QStringLiteral("192.168.1.12"), false);
+    window.fillTable();
+    window.on_tableWidget_cellClicked(0, 0);
+    save(&window, QStringLiteral("mainwindow-devices"));
+
+    Wait wait(&window, 0);
+    save(&wait, QStringLiteral("wait"));
+}
+
+void shootGuide()
+{
+    Dialog_help guide;
+    for (int page = 1; page <= Dialog_help::PageCount; ++page) {
+        save(&guide, QStringLiteral("guide-page%1").arg(page));
+        guide.findChild<QPushButton *>(QStringLiteral("bt_next"))->click();
+    }
+}
+
+void shootEditor()
+{
+    auto *configure = new CConfigure;
+    configure->m_modelCode = 130400;
+    configure->m_name = QStringLiteral("Line-1");
+    configure->m_ip = QStringLiteral("192.168.1.10");
+    configure->m_mask = QStringLiteral("255.255.255.0");
+    configure->m_gateway = QStringLiteral("192.168.1.1");
+    configure->m_dns1 = QStringLiteral("0.0.0.0");
+    configure->m_dns2 = QStringLiteral("0.0.0.0");
+    configure->m_advance.m_highPort = QStringLiteral("502");
+    installConfigure(configure);
+    Mode = QStringLiteral("HW-P04");
+    {
+        Config editor;
+        auto *tabs = editor.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+        const int pages = tabs ? tabs->count() : 1;
+        for (int i = 0; i < pages; ++i) {
+            if (tabs)
+                tabs->setCurrentIndex(i);
+            save(&editor, QStringLiteral("editor-page%1").arg(i + 1));
+        }
+        editor.hide();
+    }
+    installConfigure(nullptr);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: shots <output directory>\n");
+        return 2;
+    }
+    g_dir = QString::fromLocal8Bit(argv[1]);
+    if (!QDir().mkpath(g_dir)) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+    applyApplicationLook(app);
+
+    shootMainWindow();
+    shootGuide();
+    {
+        MyDialog about;
+        save(&about, QStringLiteral("about"));
+    }
+    {
+        Communication_Test test;
+        save(&test, QStringLiteral("communication-test"));
+    }
+    {
+        Dialog_Save prompt;
+        save(&prompt, QStringLiteral("editor-save"));
+        Dialog_Load chooser;
+        save(&chooser, QStringLiteral("editor-load"));
+    }
+    shootEditor();
+    return g_failures == 0 ? 0 : 1;
+}
