@@ -1,0 +1,124 @@
+// Times the device search of the real main window against simulated
+// gateways inside throwaway network namespaces (root only).
+#include "app/mainwindow.h"
+#include "discovery/wait.h"
+#include "support/netlab.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QSet>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+struct Result {
+    qint64 ms = -1;
+    int listed = 0;
+    QString error;
+};
+
+Result runOnce(int gateways, int localAddresses)
+{
+    Result r;
+    NetLab::Topology topo;
+    for (int i = 1; i < localAddresses; ++i)
+        topo.silentAddresses << QString("10.78.0.%1").arg(i);
+    topo.gatewayAddresses.clear();
+    QJsonArray config;
+    for (int i = 0; i < gateways; ++i) {
+        const QString ip = QString("10.77.%1.%2").arg(10 + i / 200).arg(1 + i % 200);
+        topo.gatewayAddresses << ip;
+        config.append(QJsonObject{{"ip", ip}});
+    }
+    NetLab lab;
+    if (!lab.up(topo) || !lab.inPcNamespace()) {
+        r.error = lab.errorText();
+        return r;
+    }
+    if (!lab.startSimulator(QJsonObject{{"gateways", config}})) {
+        r.error = lab.errorText();
+        return r;
+    }
+    auto w = std::make_unique<MainWindow>();
+    for (QTimer *t : w->findChildren<QTimer *>())
+        t->stop();
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    watchdog.start(15000);
+    QElapsedTimer clock;
+    clock.start();
+    w->on_bt_Search_clicked();
+    r.ms = clock.elapsed();
+    QSet<QString> ips;
+    for (const CEquipment *e : w->equipmentList())
+        ips.insert(e->m_ip);
+    r.listed = ips.size();
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Only the table goes to the terminal.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            QTextStream(stderr) << msg << Qt::endl;
+    });
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QString reason = NetLab::unavailableReason();
+    if (!reason.isEmpty()) {
+        out << "needs root: " << reason << Qt::endl;
+        return 2;
+    }
+    const int repeats = 3;
+    const qint64 ideal = qint64(Wait::FinishTickWithDevices) * Wait::TickMs;
+    out << "search wall time, " << repeats << " runs each; ideal by the finish rule " << ideal
+        << " ms, target <= " << ideal * 11 / 10 << " ms" << Qt::endl;
+    out << QString("%1 %2 %3 %4 %5 %6 %7").arg("gateways", 8).arg("PC addresses", 14).arg("listed", 14)
+               .arg("min ms", 8).arg("median", 8).arg("max ms", 8).arg("x ideal", 8)
+        << Qt::endl;
+    bool allMet = true;
+    for (int addresses : {1, 4}) {
+        for (int gateways : {1, 50, 250}) {
+            QList<qint64> times;
+            int worstListed = gateways;
+            for (int i = 0; i < repeats; ++i) {
+                const Result r = runOnce(gateways, addresses);
+                if (!r.error.isEmpty()) {
+                    out << "error: " << r.error << Qt::endl;
+                    return 1;
+                }
+                times << r.ms;
+                worstListed = std::min(worstListed, r.listed);
+            }
+            std::sort(times.begin(), times.end());
+            const qint64 median = times[repeats / 2];
+            const bool met = worstListed == gateways && times.last() * 10 <= ideal * 11;
+            allMet = allMet && met;
+            out << QString("%1 %2 %3 %4 %5 %6 %7 %8")
+                       .arg(gateways, 8)
+                       .arg(addresses == 1 ? QString("1") : QString("%1 (%2 silent)").arg(addresses).arg(addresses - 1), 14)
+                       .arg(QString("%1/%2").arg(worstListed).arg(gateways), 14)
+                       .arg(times.first(), 8)
+                       .arg(median, 8)
+                       .arg(times.last(), 8)
+                       .arg(double(median) / double(ideal), 8, 'f', 2)
+                       .arg(met ? "" : "  target missed")
+                << Qt::endl;
+        }
+    }
+    return allMet ? 0 : 3;
+}
