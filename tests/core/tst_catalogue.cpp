@@ -1,7 +1,37 @@
 #include "config/configure.h"
+#include "config/globals.h"
 #include "config/modelcatalogue.h"
 
 #include <QtTest>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define ZUV_LEAK_CHECK 1
+#endif
+
+namespace {
+
+// Counts live instances, so that a test sees which entries were deleted.
+struct Counted {
+    static int alive;
+    Counted() { ++alive; }
+    ~Counted() { --alive; }
+};
+int Counted::alive = 0;
+
+// A configuration holding `n` entries in each of its three lists.
+CConfigure *filledConfigure(int n)
+{
+    auto *c = new CConfigure;
+    for (int i = 0; i < n; ++i) {
+        c->m_idMaps.append(new CIDMap);
+        c->m_masters.append(new CSpecifiedMaster);
+        c->m_requests.append(new CSpecifiedRequest);
+    }
+    return c;
+}
+
+} // namespace
 
 class TestCatalogue : public QObject
 {
@@ -13,6 +43,10 @@ private Q_SLOTS:
     void outsideModelUsesSixteenPackedPorts();
     void firmwareLimitsHwP04();
     void freshAdvanceValues();
+    void clearEntriesDeletesEach_data();
+    void clearEntriesDeletesEach();
+    void destroyedConfigurationReleasesEntries();
+    void installReplacesCurrent();
 };
 
 void TestCatalogue::codeForName_data()
@@ -72,6 +106,55 @@ void TestCatalogue::freshAdvanceValues()
     QCOMPARE(c.m_modelCode, 0);
     for (const CSerialPort &p : c.m_serial)
         QCOMPARE(p.m_baudRate + p.m_respTimeout + p.m_dataBits, 0);
+}
+
+void TestCatalogue::clearEntriesDeletesEach_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("empty list") << 0;
+    QTest::newRow("one entry") << 1;
+    QTest::newRow("full fixed-layout list") << 36;
+}
+
+void TestCatalogue::clearEntriesDeletesEach()
+{
+    QFETCH(int, count);
+    QList<Counted *> list;
+    for (int i = 0; i < count; ++i)
+        list.append(new Counted);
+    QCOMPARE(Counted::alive, count);
+    clearEntries(list);
+    QCOMPARE(Counted::alive, 0);
+    QVERIFY(list.isEmpty());
+}
+
+void TestCatalogue::destroyedConfigurationReleasesEntries()
+{
+    CConfigure *c = filledConfigure(36);
+    QCOMPARE(c->m_idMaps.size() + c->m_masters.size() + c->m_requests.size(), 108);
+    delete c;
+#ifdef ZUV_LEAK_CHECK
+    QCOMPARE(__lsan_do_recoverable_leak_check(), 0);
+#else
+    QSKIP("needs the sanitizer build to see released entries");
+#endif
+}
+
+void TestCatalogue::installReplacesCurrent()
+{
+    CConfigure *first = filledConfigure(36);
+    installConfigure(first);
+    QCOMPARE(pConfigure, first);
+    installConfigure(first); // installing the current one again must not delete it
+    QCOMPARE(pConfigure->m_idMaps.size(), 36);
+    CConfigure *second = filledConfigure(4);
+    installConfigure(second);
+    QCOMPARE(pConfigure, second);
+    installConfigure(nullptr);
+    QVERIFY(!pConfigure);
+#ifdef ZUV_LEAK_CHECK
+    QCOMPARE(__lsan_do_recoverable_leak_check(), 0);
+#endif
 }
 
 QTEST_APPLESS_MAIN(TestCatalogue)
