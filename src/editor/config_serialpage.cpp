@@ -3,20 +3,34 @@
 
 #include "config/configure.h"
 #include "config/globals.h"
+#include "editor/dialog_information.h"
+#include "editor/dialog_information1.h"
 #include "ui_config.h"
 
 namespace {
 
+// The allowed range of a timing field and the value that replaces anything
+// outside it.
+struct TimingRange {
+    int low;
+    int high;
+    int fallback;
+};
+
+constexpr TimingRange kCharInterval{1, 30000, 1};
+constexpr TimingRange kRespTimeout{300, 60000, 300};
+constexpr TimingRange kDelayPolls{0, 60000, 0};
+
 // The field's value, or its default (also put into the field) when it is
-// outside the range the timing handlers allow.
-int correctedValue(QLineEdit *field, int low, int high, int fallback)
+// empty or outside the range.
+int correctedValue(QLineEdit *field, const TimingRange &range)
 {
     bool ok = false;
     const int value = field->text().toInt(&ok);
-    if (ok && value >= low && value <= high)
+    if (ok && value >= range.low && value <= range.high)
         return value;
-    field->setText(QString::number(fallback));
-    return fallback;
+    field->setText(QString::number(range.fallback));
+    return range.fallback;
 }
 
 void showIndex(QComboBox *box, int index)
@@ -25,112 +39,172 @@ void showIndex(QComboBox *box, int index)
         box->setCurrentIndex(index);
 }
 
+// The record of the port chosen in `selector`, or null without a configuration.
+CSerialPort *selectedPort(const QComboBox *selector)
+{
+    const int port = selector->currentIndex();
+    if (!pConfigure || port < 0 || port >= CConfigure::SerialCount)
+        return nullptr;
+    return &pConfigure->m_serial[port];
+}
+
+// Stores `value`; a value that differs from the stored one is a change.
+void store(int32_t &field, int value)
+{
+    if (field != value)
+        IsSave = true;
+    field = value;
+}
+
+struct LineSettings {
+    int baudRate;
+    int parityCheck;
+    int stopBit;
+};
+
+void storeLine(CSerialPort &serial, const LineSettings &line)
+{
+    store(serial.m_baudRate, line.baudRate);
+    store(serial.m_parityCheck, line.parityCheck);
+    store(serial.m_stopBit, line.stopBit);
+    // Not a choice of the user: the only data-bit setting the gateways take.
+    serial.m_dataBits = 8;
+}
+
+struct Timing {
+    int charInterval;
+    int respTimeout;
+    int delayPolls;
+};
+
+void storeTiming(CSerialPort &serial, const Timing &timing)
+{
+    store(serial.m_charInterval, timing.charInterval);
+    store(serial.m_respTimeout, timing.respTimeout);
+    store(serial.m_delayPolls, timing.delayPolls);
+}
+
 } // namespace
 
+// Serial page: the lists always show the chosen port, whichever it is, so
+// what is shown is what is stored.
 void Config::OnSetActive_page3()
 {
-    const int port = ui->comboBox_Select1->currentIndex();
-    if (!pConfigure || port < 0 || port >= CConfigure::SerialCount)
+    const CSerialPort *serial = selectedPort(ui->comboBox_Select1);
+    if (!serial)
         return;
-    const CSerialPort &serial = pConfigure->m_serial[port];
-    showIndex(ui->m_baudRate1, serial.m_baudRate);
-    showIndex(ui->m_parityCheck1, serial.m_parityCheck);
-    showIndex(ui->m_stopBit1, serial.m_stopBit);
+    showIndex(ui->m_baudRate1, serial->m_baudRate);
+    showIndex(ui->m_parityCheck1, serial->m_parityCheck);
+    showIndex(ui->m_stopBit1, serial->m_stopBit);
 }
 
 void Config::on_comboBox_Select1_activated(int)
 {
-    // filled by the page's own change
+    OnSetActive_page3();
 }
 
-void Config::on_m_baudRate1_activated(int)
+void Config::on_m_baudRate1_activated(int index)
 {
-    // filled by the page's own change
+    if (CSerialPort *serial = selectedPort(ui->comboBox_Select1))
+        store(serial->m_baudRate, index);
 }
 
-void Config::on_m_parityCheck1_activated(int)
+void Config::on_m_parityCheck1_activated(int index)
 {
-    // filled by the page's own change
+    if (CSerialPort *serial = selectedPort(ui->comboBox_Select1))
+        store(serial->m_parityCheck, index);
 }
 
-void Config::on_m_stopBit1_activated(int)
+void Config::on_m_stopBit1_activated(int index)
 {
-    // filled by the page's own change
+    if (CSerialPort *serial = selectedPort(ui->comboBox_Select1))
+        store(serial->m_stopBit, index);
 }
 
 void Config::on_pushButton_apply0_clicked()
 {
-    // filled by the page's own change
+    if (!pConfigure)
+        return;
+    const LineSettings line{ui->m_baudRate1->currentIndex(), ui->m_parityCheck1->currentIndex(),
+                            ui->m_stopBit1->currentIndex()};
+    for (CSerialPort &serial : pConfigure->m_serial)
+        storeLine(serial, line);
 }
 
 void Config::on_pushButton_info0_clicked()
 {
-    // filled by the page's own change
+    auto *summary = new Dialog_Information(this);
+    summary->setAttribute(Qt::WA_DeleteOnClose);
+    summary->show();
 }
 
 void Config::OnKillActive_page3()
 {
-    const int port = ui->comboBox_Select1->currentIndex();
-    if (!pConfigure || port < 0 || port >= CConfigure::SerialCount)
-        return;
-    CSerialPort &serial = pConfigure->m_serial[port];
-    serial.m_baudRate = ui->m_baudRate1->currentIndex();
-    serial.m_parityCheck = ui->m_parityCheck1->currentIndex();
-    serial.m_stopBit = ui->m_stopBit1->currentIndex();
-    serial.m_dataBits = 8;
+    if (CSerialPort *serial = selectedPort(ui->comboBox_Select1))
+        storeLine(*serial, {ui->m_baudRate1->currentIndex(), ui->m_parityCheck1->currentIndex(),
+                            ui->m_stopBit1->currentIndex()});
 }
 
+// Timing page: as on the serial page, the fields follow the chosen port.
 void Config::OnSetActive_page5()
 {
-    const int port = ui->combox_SelectPort->currentIndex();
-    if (!pConfigure || port < 0 || port >= CConfigure::SerialCount)
+    const CSerialPort *serial = selectedPort(ui->combox_SelectPort);
+    if (!serial)
         return;
-    const CSerialPort &serial = pConfigure->m_serial[port];
-    ui->lineEdit_chartimeout->setText(QString::number(serial.m_charInterval));
-    ui->lineEdit_resptimeout->setText(QString::number(serial.m_respTimeout));
-    ui->lineEdit_delaypolls->setText(QString::number(serial.m_delayPolls));
+    ui->lineEdit_chartimeout->setText(QString::number(serial->m_charInterval));
+    ui->lineEdit_resptimeout->setText(QString::number(serial->m_respTimeout));
+    ui->lineEdit_delaypolls->setText(QString::number(serial->m_delayPolls));
 }
 
 void Config::on_combox_SelectPort_activated(int)
 {
-    // filled by the page's own change
+    OnSetActive_page5();
 }
 
 void Config::on_lineEdit_chartimeout_editingFinished()
 {
-    // filled by the page's own change
+    const int value = correctedValue(ui->lineEdit_chartimeout, kCharInterval);
+    if (CSerialPort *serial = selectedPort(ui->combox_SelectPort))
+        store(serial->m_charInterval, value);
 }
 
 void Config::on_lineEdit_resptimeout_editingFinished()
 {
-    // filled by the page's own change
+    const int value = correctedValue(ui->lineEdit_resptimeout, kRespTimeout);
+    if (CSerialPort *serial = selectedPort(ui->combox_SelectPort))
+        store(serial->m_respTimeout, value);
 }
 
 void Config::on_lineEdit_delaypolls_editingFinished()
 {
-    // filled by the page's own change
+    const int value = correctedValue(ui->lineEdit_delaypolls, kDelayPolls);
+    if (CSerialPort *serial = selectedPort(ui->combox_SelectPort))
+        store(serial->m_delayPolls, value);
 }
 
 void Config::on_bt_apply1_clicked()
 {
-    // filled by the page's own change
+    const Timing timing{correctedValue(ui->lineEdit_chartimeout, kCharInterval),
+                        correctedValue(ui->lineEdit_resptimeout, kRespTimeout),
+                        correctedValue(ui->lineEdit_delaypolls, kDelayPolls)};
+    if (!pConfigure)
+        return;
+    for (CSerialPort &serial : pConfigure->m_serial)
+        storeTiming(serial, timing);
 }
 
 void Config::on_pushButton_info1_clicked()
 {
-    // filled by the page's own change
+    auto *summary = new Dialog_Information1(this);
+    summary->setAttribute(Qt::WA_DeleteOnClose);
+    summary->show();
 }
 
 void Config::OnKillActive_page5()
 {
-    const int charInterval = correctedValue(ui->lineEdit_chartimeout, 1, 30000, 1);
-    const int respTimeout = correctedValue(ui->lineEdit_resptimeout, 300, 60000, 300);
-    const int delayPolls = correctedValue(ui->lineEdit_delaypolls, 0, 60000, 0);
-    const int port = ui->combox_SelectPort->currentIndex();
-    if (!pConfigure || port < 0 || port >= CConfigure::SerialCount)
-        return;
-    CSerialPort &serial = pConfigure->m_serial[port];
-    serial.m_charInterval = charInterval;
-    serial.m_respTimeout = respTimeout;
-    serial.m_delayPolls = delayPolls;
+    const Timing timing{correctedValue(ui->lineEdit_chartimeout, kCharInterval),
+                        correctedValue(ui->lineEdit_resptimeout, kRespTimeout),
+                        correctedValue(ui->lineEdit_delaypolls, kDelayPolls)};
+    if (CSerialPort *serial = selectedPort(ui->combox_SelectPort))
+        storeTiming(*serial, timing);
 }
