@@ -1,0 +1,31 @@
+// Any reply of a Modbus TCP server to the communication test, judged for each
+// function code the window can send and shown as hex text.
+#include "fuzzcheck.h"
+
+#include "diagnostics/modbusrequest.h"
+
+#include <QRegularExpression>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // The window reads at most 300 bytes of a reply.
+    const QByteArray reply(reinterpret_cast<const char *>(data), int(qMin<size_t>(size, 300)));
+    using ModbusRequest::Verdict;
+    for (int index = 0; index < 8; ++index) {
+        const int code = ModbusRequest::functionCodeForIndex(index);
+        const Verdict verdict = ModbusRequest::judgeReply(reply, code);
+        FUZZ_CHECK((verdict == Verdict::NoResponse) == reply.isEmpty());
+        FUZZ_CHECK((verdict == Verdict::RightResponse) == (reply.size() > 7 && uchar(reply.at(7)) == code));
+        const unsigned int id = ModbusRequest::verdictMessageId(verdict);
+        FUZZ_CHECK(id >= 1016 && id <= 1018);
+    }
+
+    static const QRegularExpression hexBytes(QStringLiteral("^([0-9a-f]{2} )*$"));
+    const QString text = ModbusRequest::replyHexText(reply);
+    FUZZ_CHECK(hexBytes.match(text).hasMatch());
+    FUZZ_CHECK(text.size() == (reply.size() > 6 ? 3 * (reply.size() - 6) : 0));
+
+    const int declared = ModbusRequest::declaredReplyLength(reply);
+    FUZZ_CHECK(reply.size() < 6 ? declared == -1 : (declared >= 6 && declared <= 6 + 0xFFFF));
+    return 0;
+}
