@@ -376,7 +376,9 @@ void Reader::readSerial(int n)
 
 bool Reader::readIdMap()
 {
-    if (m_in.atEnd()) {
+    // An announced entry that the file does not hold: refuse rather than
+    // make it up from the lines that follow.
+    if (!keys(4145).contains(m_in.peek())) {
         m_result.status = InfFile::Status::MissingEntries;
         return false;
     }
@@ -404,7 +406,9 @@ void Reader::readTiming(int n)
 
 bool Reader::readMaster()
 {
-    if (m_in.atEnd()) {
+    // An announced entry that the file does not hold: refuse rather than
+    // make it up from the lines that follow.
+    if (!keys(4160, "the_specified_IP_address").contains(m_in.peek())) {
         m_result.status = InfFile::Status::MissingEntries;
         return false;
     }
@@ -420,7 +424,9 @@ bool Reader::readMaster()
 
 bool Reader::readRequest()
 {
-    if (m_in.atEnd()) {
+    // An announced entry that the file does not hold: refuse rather than
+    // make it up from the lines that follow.
+    if (!keys(4163, "Slave_ID_switches").contains(m_in.peek())) {
         m_result.status = InfFile::Status::MissingEntries;
         return false;
     }
@@ -714,15 +720,17 @@ ReadResult read(const QString &text, CConfigure &configure)
     return Reader(text, configure).run();
 }
 
-bool writeFile(const QString &path, const QString &text)
+WriteStatus writeFile(const QString &path, const QString &text)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return false;
+        return WriteStatus::CannotOpen;
     QTextStream out(&file);
     out << text;
     out.flush();
-    return out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+    const bool whole = out.status() == QTextStream::Ok && file.flush() && file.error() == QFileDevice::NoError;
+    file.close();
+    return whole && file.error() == QFileDevice::NoError ? WriteStatus::Written : WriteStatus::Failed;
 }
 
 Status readFile(const QString &path, QString &text)

@@ -16,7 +16,7 @@ enum class Status {
     Ok,
     Incorrect, // a scanned key is preceded by two equal tokens in a row
     TooManyEntries, // a list announces more entries than a gateway block can carry
-    MissingEntries, // the file ends before the entries its lists announce
+    MissingEntries, // the file holds fewer entries than its lists announce
     TooLarge, // the file is far larger than any configuration file
     CannotOpen,
 };
@@ -50,8 +50,14 @@ struct ReadResult {
 // On an error the configuration holds what was read before it.
 ReadResult read(const QString &text, CConfigure &configure);
 
+enum class WriteStatus {
+    Written,
+    CannotOpen, // nothing was written
+    Failed, // opened, but not every byte reached the file
+};
+
 // Thin file helpers around the text functions, using the system's default codec.
-bool writeFile(const QString &path, const QString &text);
+WriteStatus writeFile(const QString &path, const QString &text);
 Status readFile(const QString &path, QString &text);
 
 } // namespace InfFile
