@@ -35,6 +35,9 @@ public:
     bool MyRecvBuf();
     int RecvPack(unsigned char *block);
     int RecvPack1(unsigned char *block);
+    // Writes the current configuration to an ".inf" file as it stands, with
+    // `modelName` as the file's model; the gateway is not read.
+    void saveConfiguration(const QString &modelName);
 
     // Read access for the search progress dialog and for tests.
     QVector<CEquipment *> &equipmentList() { return m_equipmentList; }
