@@ -1,0 +1,263 @@
+#include "diagnostics/communication_test.h"
+
+#include "app/buttonstyle.h"
+#include "app/myipctrl.h"
+#include "diagnostics/modbusrequest.h"
+#include "editor/dialoglook.h"
+#include "messages/messagebox.h"
+#include "messages/messagetable.h"
+#include "ui_communication_test.h"
+
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QGroupBox>
+#include <QHostAddress>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QTextBrowser>
+
+namespace {
+
+constexpr int kWaitMs = 2000;
+constexpr int kMaxReply = 300;
+
+const char kPortPattern[] = "^(0|[1-9]|[1-9][0-9]|[1-9][0-9][0-9]|[1-9][0-9][0-9][0-9]|[1-5][0-9][0-9][0-9][0-9]|"
+                            "6([0-4][0-9][0-9][0-9]|5([0-4][0-9][0-9]|5([0-2][0-9]|3[0-5]))))$";
+const char kBytePattern[] = "^(0|[1-9]|[1-9][0-9]|1[0-9][0-9]|2([0-4][0-9]|5[0-5]))$";
+
+QValidator *validator(const char *pattern, QObject *parent)
+{
+    return new QRegularExpressionValidator(QRegularExpression(QLatin1String(pattern)), parent);
+}
+
+} // namespace
+
+Communication_Test::Communication_Test(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui_Communication_Test)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint
+                   | Qt::WindowContextHelpButtonHint);
+    setWindowModality(Qt::ApplicationModal);
+
+    setWindowTitle(GetStr(1019));
+    ui->groupBox->setTitle(GetStr(1020));
+    ui->label_IP->setText(GetStr(1021));
+    ui->label_Function->setText(GetStr(1022));
+    ui->label_StartAddress->setText(GetStr(1023));
+
+    const QFont font = DialogLook::timesFont();
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (qobject_cast<QPushButton *>(w) || qobject_cast<QLabel *>(w) || qobject_cast<QComboBox *>(w)
+            || qobject_cast<QGroupBox *>(w) || qobject_cast<QLineEdit *>(w))
+            w->setFont(font);
+    }
+
+    // Start address and unit ID are sent as 16 and 8 bits: larger numbers would
+    // silently reach another address or unit than the one typed.
+    ui->lineEdit_StartAddress->setValidator(validator(kPortPattern, this));
+    ui->lineEdit_Port->setValidator(validator(kPortPattern, this));
+    ui->lineEdit_Slaveid->setValidator(validator(kBytePattern, this));
+    ui->lineEdit_number->setValidator(validator("[0-9]+$", this));
+    ui->textBrowser->setReadOnly(true);
+
+    for (QLineEdit *field : {ui->lineEdit_StartAddress, ui->lineEdit_Port, ui->lineEdit_Slaveid,
+                             ui->lineEdit_number})
+        setFieldEnabled(field, true);
+    setFieldEnabled(ui->lineEdit_input, false);
+    setFieldEnabled(ui->lineEdit_State, false);
+    ui->comboBox->setCurrentIndex(0);
+    setBtStatus(ui->bt_Send, true);
+}
+
+Communication_Test::~Communication_Test()
+{
+    m_socket.abort();
+    delete ui;
+}
+
+unsigned char Communication_Test::conversion(unsigned char high, unsigned char low)
+{
+    return ModbusRequest::conversion(high, low);
+}
+
+void Communication_Test::setBtStatus(QPushButton *button, bool on)
+{
+    setButtonEnabled(button, on, ButtonTone::Ordinary);
+}
+
+int Communication_Test::currentCode() const
+{
+    return ModbusRequest::functionCodeForIndex(ui->comboBox->currentIndex());
+}
+
+void Communication_Test::setFieldEnabled(QLineEdit *field, bool enabled)
+{
+    field->setEnabled(enabled);
+    field->setStyleSheet(enabled ? QStringLiteral("background-color : rgb(255,255,255)")
+                                 : QStringLiteral("background-color : rgb(227,227,227)"));
+}
+
+void Communication_Test::on_comboBox_activated(int index)
+{
+    if (index <= 3) {
+        setFieldEnabled(ui->lineEdit_input, false);
+        ui->lineEdit_input->clear();
+        setFieldEnabled(ui->lineEdit_number, true);
+    } else if (index <= 5) {
+        setFieldEnabled(ui->lineEdit_input, true);
+        setFieldEnabled(ui->lineEdit_number, false);
+        ui->lineEdit_input->clear();
+    } else {
+        setFieldEnabled(ui->lineEdit_input, true);
+        setFieldEnabled(ui->lineEdit_number, true);
+    }
+    ui->lineEdit_number->setText(ModbusRequest::clampQuantity(currentCode(), ui->lineEdit_number->text()));
+}
+
+void Communication_Test::on_lineEdit_number_editingFinished()
+{
+    ui->lineEdit_number->setText(ModbusRequest::clampQuantity(currentCode(), ui->lineEdit_number->text()));
+}
+
+void Communication_Test::on_bt_Send_clicked()
+{
+    m_transId = ModbusRequest::transIdToSend(m_transId);
+    setBtStatus(ui->bt_Send, false);
+    send();
+    setBtStatus(ui->bt_Send, true);
+}
+
+void Communication_Test::send()
+{
+    const int code = currentCode();
+    const ModbusRequest::DataText data = ModbusRequest::parseDataText(ui->lineEdit_input->text(), code);
+    if (!data.ok()) {
+        Msg::warn(this, GetStr(data.messageId));
+        return;
+    }
+    if (!openConnection())
+        return;
+
+    // A quantity typed and sent without leaving the field is clamped here too.
+    on_lineEdit_number_editingFinished();
+    ModbusRequest::Inputs inputs;
+    inputs.transId = m_transId;
+    inputs.unitId = ModbusRequest::fieldValue(ui->lineEdit_Slaveid->text());
+    inputs.functionCode = code;
+    inputs.startAddress = ModbusRequest::fieldValue(ui->lineEdit_StartAddress->text());
+    inputs.quantity = ModbusRequest::fieldValue(ui->lineEdit_number->text());
+    inputs.data = data.bytes;
+    const ModbusRequest::Built request = ModbusRequest::buildRequest(inputs);
+    if (!request.ok()) {
+        Msg::warn(this, GetStr(request.messageId));
+        return;
+    }
+
+    if (!writeFrame(request.frame)) {
+        m_socket.abort();
+        m_connected = false;
+        // The state of an earlier send must not stand beside a request that never left.
+        showReply(QByteArray(), code);
+        return;
+    }
+    ++m_transId;
+    m_connected = true;
+    ui->lineEdit_State->clear();
+    showReply(readReply(), code);
+}
+
+bool Communication_Test::openConnection()
+{
+    const QString ip = ui->frame_2->getIP();
+    const quint16 port = quint16(ModbusRequest::fieldValue(ui->lineEdit_Port->text()) & 0xFFFF);
+    m_sameTarget = ip == m_lastIp && port == m_lastPort;
+    m_lastIp = ip;
+    m_lastPort = port;
+
+    if (m_sameTarget && m_connected) {
+        dropStaleBytes();
+        // A server that closed the kept connection is connected to again
+        // instead of failing the write without a word.
+        if (m_socket.state() == QAbstractSocket::ConnectedState)
+            return true;
+    }
+
+    m_socket.abort();
+    m_connected = false;
+    QHostAddress address;
+    bool connected = false;
+    if (ui->frame_2->getIP(&address)) {
+        m_socket.connectToHost(address, port);
+        connected = m_socket.waitForConnected(kWaitMs);
+    }
+    if (!connected) {
+        m_socket.abort();
+        clearResult();
+        Msg::warn(this, GetStr(7002));
+        return false;
+    }
+    return true;
+}
+
+void Communication_Test::dropStaleBytes()
+{
+    // An answer that came after its request timed out must not be taken for
+    // the answer to the next one.
+    m_socket.readAll();
+    for (int i = 0; i < 16 && m_socket.waitForReadyRead(0); ++i)
+        m_socket.readAll();
+}
+
+bool Communication_Test::writeFrame(const QByteArray &frame)
+{
+    if (m_socket.state() != QAbstractSocket::ConnectedState || m_socket.write(frame) != frame.size())
+        return false;
+    const QDeadlineTimer deadline(kWaitMs);
+    while (m_socket.bytesToWrite() > 0) {
+        if (deadline.hasExpired() || !m_socket.waitForBytesWritten(int(deadline.remainingTime())))
+            return false;
+    }
+    return true;
+}
+
+QByteArray Communication_Test::readReply()
+{
+    const QDeadlineTimer deadline(kWaitMs);
+    if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(kWaitMs))
+        return QByteArray();
+    QByteArray reply = m_socket.read(kMaxReply);
+    // A reply split by the network is completed within the same bound.
+    while (reply.size() < kMaxReply) {
+        const int declared = ModbusRequest::declaredReplyLength(reply);
+        if (declared >= 0 && reply.size() >= declared)
+            break;
+        if (m_socket.bytesAvailable() == 0
+            && (deadline.hasExpired() || !m_socket.waitForReadyRead(int(deadline.remainingTime()))))
+            break;
+        reply += m_socket.read(kMaxReply - reply.size());
+    }
+    return reply;
+}
+
+void Communication_Test::showReply(const QByteArray &reply, int code)
+{
+    const ModbusRequest::Verdict verdict = ModbusRequest::judgeReply(reply, code);
+    m_state = GetStr(ModbusRequest::verdictMessageId(verdict));
+    ui->lineEdit_State->setText(m_state);
+    ui->textBrowser->clear();
+    const QString hex = ModbusRequest::replyHexText(reply);
+    if (!hex.isEmpty())
+        ui->textBrowser->append(hex);
+}
+
+void Communication_Test::clearResult()
+{
+    m_state.clear();
+    ui->lineEdit_State->clear();
+    ui->textBrowser->clear();
+}
