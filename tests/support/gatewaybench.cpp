@@ -1,0 +1,134 @@
+#include "support/gatewaybench.h"
+
+#include "app/mainwindow.h"
+#include "config/dialog_password.h"
+#include "config/globals.h"
+#include "config/modelcatalogue.h"
+#include "discovery/equipment.h"
+#include "editor/config.h"
+#include "messages/messagetable.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace GatewayBench {
+
+CEquipment *entry(const Gateway &gateway)
+{
+    auto *e = new CEquipment;
+    e->m_number = QStringLiteral("1");
+    e->m_name = QStringLiteral("Bench");
+    e->m_model = Catalogue::discoveryName(gateway.modelCode);
+    e->m_ip = gateway.ip;
+    e->m_mac = QStringLiteral("00-1a-2b-3c-4d-5e");
+    e->m_firmware = gateway.firmware;
+    e->m_password = gateway.password.isEmpty() ? QStringLiteral("None") : GetStr(4010);
+    e->m_status = gateway.prohibited ? GetStr(4013) : QStringLiteral("Allow configuration");
+    return e;
+}
+
+QJsonObject simConfig(const Gateway &gateway, const QJsonObject &faults, const QJsonObject &extra)
+{
+    QJsonObject g{{"ip", gateway.ip},
+                  {"model", gateway.modelCode},
+                  {"password", gateway.password},
+                  {"firmware", gateway.firmware},
+                  {"remote", !gateway.prohibited},
+                  {"faults", faults}};
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        g.insert(it.key(), it.value());
+    return QJsonObject{{"gateways", QJsonArray{g}}};
+}
+
+std::unique_ptr<MainWindow> window(const QList<Gateway> &gateways)
+{
+    auto w = std::make_unique<MainWindow>();
+    for (QTimer *t : w->findChildren<QTimer *>())
+        t->stop();
+    for (const Gateway &g : gateways)
+        w->equipmentList() << entry(g);
+    w->fillTable();
+    return w;
+}
+
+void select(MainWindow &window, int row)
+{
+    window.on_tableWidget_cellClicked(row, 0);
+}
+
+QList<Config *> editors()
+{
+    QList<Config *> found;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *editor = qobject_cast<Config *>(w); editor && editor->isVisible())
+            found << editor;
+    }
+    return found;
+}
+
+void closeEditors()
+{
+    for (Config *editor : editors()) {
+        IsSave = false;
+        editor->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+ModalAnswerer::ModalAnswerer(std::function<bool(QWidget *)> act)
+    : m_act(std::move(act))
+{
+    m_timer.setInterval(20);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { look(); });
+    m_timer.start();
+}
+
+void ModalAnswerer::look()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && m_act(modal)) {
+        ++m_handled;
+        return;
+    }
+    if (++m_looks > 500) {
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        m_timer.stop();
+    }
+}
+
+bool answerPassword(QWidget *modal, const QString &password)
+{
+    auto *dialog = qobject_cast<Dialog_Password *>(modal);
+    if (!dialog)
+        return false;
+    if (password.isEmpty()) {
+        dialog->close();
+        return true;
+    }
+    dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(password);
+    dialog->findChild<QPushButton *>(QStringLiteral("bt_ok"))->click();
+    return true;
+}
+
+bool answerFileDialog(QWidget *modal, const QString &path)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(modal);
+    if (!dialog)
+        return false;
+    if (path.isEmpty()) {
+        dialog->reject();
+        return true;
+    }
+    dialog->selectFile(path);
+    static_cast<QDialog *>(dialog)->accept(); // public in QDialog, checks the chosen name
+    return true;
+}
+
+} // namespace GatewayBench
