@@ -130,6 +130,9 @@ void Config::OnKillActive_page4()
 
 void Config::on_bt_Setup_clicked()
 {
+    // Only this Set's outcome counts: a refusal left over from an earlier
+    // click must not swallow the next Add or Modify.
+    IsSetup = false;
     readIdRangeFields(*this, *ui);
     if (m_workMax < m_workMin) {
         Msg::warn(this, GetStr(5023));

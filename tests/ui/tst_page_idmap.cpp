@@ -72,14 +72,13 @@ private Q_SLOTS:
     void addInMasterModeNeedsTarget_data();
     void addInMasterModeNeedsTarget();
     void deletingMiddleRowRenumbers();
-    void deleteWithoutSelectionDoesNothing();
+    void refusedSetDoesNotSwallowNextAdd();
     void modifyMarksOnlyRealChanges_data();
     void modifyMarksOnlyRealChanges();
     void reEnteringShowsPortLabels();
     void clickingRowLoadsIt_data();
     void clickingRowLoadsIt();
     void clickedIndexBeyondPortsIsRefused();
-    void defaultPortSwitch();
 };
 
 void TestIdMapPage::init()
@@ -322,6 +321,13 @@ void TestIdMapPage::deletingMiddleRowRenumbers()
     CIDMap *last = pConfigure->m_idMaps.at(2);
     Config *editor = openOn(kPage);
     QTableWidget *rows = table(editor, "page4_tab");
+    // Nothing selected, or a click below the entries: Delete does nothing.
+    button(editor, "bt_Delete")->click();
+    rows->cellClicked(5, 0);
+    button(editor, "bt_Delete")->click();
+    QCOMPARE(pConfigure->m_idMaps.size(), 3);
+    QVERIFY(!IsSave);
+
     rows->cellClicked(1, 0);
     QCOMPARE(editor->m_selIdMap, 1);
     button(editor, "bt_Delete")->click();
@@ -337,18 +343,22 @@ void TestIdMapPage::deletingMiddleRowRenumbers()
     delete editor;
 }
 
-void TestIdMapPage::deleteWithoutSelectionDoesNothing()
+void TestIdMapPage::refusedSetDoesNotSwallowNextAdd()
 {
     installModel(130200, 0);
-    pConfigure->m_idMaps << storedMap("0.0.0.0", "502", 0, 1, 2, 0);
+    MessageSpy spy;
     Config *editor = openOn(kPage);
-    button(editor, "bt_Delete")->click();
-    // A click below the entries selects nothing either.
-    table(editor, "page4_tab")->cellClicked(5, 0);
-    button(editor, "bt_Delete")->click();
+    fillForm(editor, {"1", "2", "-1"});
+    button(editor, "bt_Setup")->click();
+    QCOMPARE(spy.texts(), QStringList{GetStr(5024)});
+
+    spy.clear();
+    fillForm(editor, {"1", "2", "1"});
+    button(editor, "bt_Add")->click();
+    QVERIFY(spy.shown().isEmpty());
     QCOMPARE(pConfigure->m_idMaps.size(), 1);
-    QCOMPARE(editor->m_idMapCount, 1);
-    QVERIFY(!IsSave);
+    QCOMPARE(rowTexts(table(editor, "page4_tab"), 0), QStringList({"1", "Modbus", "Port1", "1-2<->2-3"}));
+    QVERIFY(!IsSetup);
     delete editor;
 }
 
@@ -471,20 +481,6 @@ void TestIdMapPage::clickedIndexBeyondPortsIsRefused()
     QCOMPARE(editor->m_selIdMap, -1);
     button(editor, "bt_Delete")->click();
     QCOMPARE(pConfigure->m_idMaps.size(), 1);
-    delete editor;
-}
-
-void TestIdMapPage::defaultPortSwitch()
-{
-    installModel(130200, 1);
-    Config *editor = openOn(kPage);
-    QLineEdit *port = edit(editor, "lineEdit_Port4");
-    box(editor, "checkBox")->setChecked(false);
-    QVERIFY(port->isEnabled());
-    port->setText(QStringLiteral("777"));
-    box(editor, "checkBox")->setChecked(true);
-    QCOMPARE(port->text(), QStringLiteral("502"));
-    QVERIFY(!port->isEnabled());
     delete editor;
 }
 

