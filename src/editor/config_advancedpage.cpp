@@ -4,7 +4,7 @@
 #include "app/myipctrl.h"
 #include "config/configure.h"
 #include "config/globals.h"
-#include "config/modelcatalogue.h"
+#include "config/newconfigure.h"
 #include "messages/messagebox.h"
 #include "messages/messagetable.h"
 #include "ui_config.h"
@@ -37,42 +37,11 @@ QString factoryName(int code)
     }
 }
 
+// The factory values are those of a configuration made new for the model.
 void restoreFactorySettings(CConfigure &c)
 {
     const QString name = factoryName(c.m_modelCode);
-    if (!name.isEmpty())
-        c.m_name = name;
-    c.m_ipMode = 1; // DHCP
-    c.m_ip = QStringLiteral("192.168.0.10");
-    c.m_mask = QStringLiteral("255.255.255.0");
-    c.m_gateway = QStringLiteral("192.168.0.1");
-    c.m_dns1 = QStringLiteral("0.0.0.0");
-    c.m_dns2 = QStringLiteral("0.0.0.0");
-    for (CSerialPort &port : c.m_serial) {
-        port.m_baudRate = 3; // 9600
-        port.m_parityCheck = 0;
-        port.m_stopBit = 0;
-        port.m_dataBits = 0;
-        port.m_charInterval = 10;
-        port.m_respTimeout = 300;
-        port.m_delayPolls = 0;
-    }
-
-    CAdvance &a = c.m_advance;
-    a.m_password.clear();
-    a.m_highPort = kDefaultPort;
-    a.m_serialDelay = 0;
-    a.m_keepAlive = true;
-    a.m_aliveTime = static_cast<uint64_t>(Catalogue::byCode(c.m_modelCode).defaultAliveTime);
-    a.m_limitOn.fill(false);
-    for (QString &low : a.m_limitLow)
-        low.clear();
-    for (QString &high : a.m_limitHigh)
-        high.clear();
-
-    clearEntries(c.m_idMaps);
-    clearEntries(c.m_masters);
-    clearEntries(c.m_requests);
+    NewConfigure::fill(c, c.m_modelCode, name.isEmpty() ? c.m_name : name);
 }
 
 // A decimal field's value when it holds a number from `low` to `high`; the
