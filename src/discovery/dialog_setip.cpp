@@ -1,0 +1,109 @@
+#include "discovery/dialog_setip.h"
+
+#include "app/myipctrl.h"
+#include "config/globals.h"
+#include "discovery/discoveryanswer.h"
+#include "editor/dialoglook.h"
+#include "messages/messagebox.h"
+#include "ui_dialog_setip.h"
+
+#include <QHostAddress>
+#include <QLabel>
+#include <QPushButton>
+#include <QUdpSocket>
+
+Dialog_SetIP::Dialog_SetIP(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui_Dialog_SetIP)
+{
+    ui->setupUi(this);
+    setFixedSize(300, 120);
+    setWindowTitle(QStringLiteral("Search Equipment By IP"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    setWindowModality(Qt::ApplicationModal);
+
+    const QFont font = DialogLook::timesFont();
+    setFont(font);
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (qobject_cast<QPushButton *>(w) || qobject_cast<QLabel *>(w))
+            w->setFont(font);
+    }
+    DialogLook::centreOnDesktop(this);
+}
+
+Dialog_SetIP::~Dialog_SetIP()
+{
+    dropSocket();
+    delete ui;
+}
+
+void Dialog_SetIP::dropSocket()
+{
+    if (!m_socket)
+        return;
+    m_socket->close();
+    delete m_socket;
+    m_socket = nullptr;
+}
+
+void Dialog_SetIP::on_bt_ok_clicked()
+{
+    g_appointIpAddr = ui->frame_3->getIP();
+    if (g_appointIpAddr.isEmpty() || g_appointIpAddr.split(QLatin1Char('.')).size() != 4) {
+        Msg::warn(this, QStringLiteral("Please enter the correct IP address."));
+        g_appointIpAddr.clear();
+        ui->frame_3->clearEdit();
+        return;
+    }
+
+    m_records.clear();
+    dropSocket();
+    m_socket = new QUdpSocket;
+    connect(m_socket, &QUdpSocket::readyRead, this, &Dialog_SetIP::clientMessage);
+
+    const QHostAddress any(QHostAddress::AnyIPv4);
+    if (!m_socket->bind(any, LocalPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
+        Msg::warn(this, QStringLiteral("Failed to Bind %1:%2,Please confirm whether the IP address is correct.")
+                            .arg(any.toString())
+                            .arg(LocalPort));
+        close();
+        return;
+    }
+
+    const QByteArray request = Discovery::request();
+    if (m_socket->writeDatagram(request, QHostAddress(g_appointIpAddr), Discovery::Port) < request.size()) {
+        Msg::warn(this, QStringLiteral("Failed to Write Data To %1:%2,Please confirm whether the IP address is correct.")
+                            .arg(g_appointIpAddr)
+                            .arg(Discovery::Port));
+        close();
+    }
+}
+
+void Dialog_SetIP::on_bt_cancel_clicked()
+{
+    ui->frame_3->clearEdit();
+    close();
+}
+
+void Dialog_SetIP::clientMessage()
+{
+    while (m_socket && m_socket->hasPendingDatagrams()) {
+        // The true size, so that a longer datagram is not taken for an answer
+        // cut to the expected length.
+        QByteArray datagram(int(qMax<qint64>(m_socket->pendingDatagramSize(), 0)), '\0');
+        const qint64 n = m_socket->readDatagram(datagram.data(), datagram.size());
+        if (n != Discovery::AnswerSize)
+            break;
+        CEquipment device;
+        if (Discovery::parseAnswer(datagram, 1, device) != Discovery::AnswerStatus::Ok)
+            continue;
+        m_records.clear();
+        m_records.append(device);
+    }
+
+    ui->frame_3->clearEdit();
+    QVector<CEquipment *> handed;
+    for (CEquipment &record : m_records)
+        handed.append(&record);
+    Q_EMIT clearwidget(handed);
+}

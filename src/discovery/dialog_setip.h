@@ -1,0 +1,41 @@
+#pragma once
+
+#include "discovery/equipment.h"
+
+#include <QVector>
+#include <QWidget>
+
+class QUdpSocket;
+class Ui_Dialog_SetIP;
+
+// Asks one gateway by its address with the discovery request and hands the
+// device that answers to the main window.
+class Dialog_SetIP : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 LocalPort = 10002;
+
+    explicit Dialog_SetIP(QWidget *parent = nullptr);
+    ~Dialog_SetIP() override;
+
+    // The socket of the last search; null before the first.
+    QUdpSocket *socket() const { return m_socket; }
+    const QVector<CEquipment> &records() const { return m_records; }
+
+Q_SIGNALS:
+    void clearwidget(QVector<CEquipment *> records);
+
+public Q_SLOTS:
+    void on_bt_ok_clicked();
+    void on_bt_cancel_clicked();
+    void clientMessage();
+
+private:
+    void dropSocket();
+
+    QUdpSocket *m_socket = nullptr;
+    QVector<CEquipment> m_records;
+    Ui_Dialog_SetIP *ui = nullptr;
+};
