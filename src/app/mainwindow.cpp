@@ -4,6 +4,9 @@
 #include "app/mydialog.h"
 #include "app/myadvertisewidget.h"
 #include "config/globals.h"
+#include "config/selectdevice.h"
+#include "diagnostics/communication_test.h"
+#include "discovery/dialog_setip.h"
 #include "editor/dialoglook.h"
 #include "messages/messagetable.h"
 #include "resources/resources.h"
@@ -94,6 +97,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    delete m_ipSearchDialog;
     clearEquipment();
     delete ui;
 }
@@ -206,6 +210,11 @@ void MainWindow::onLookupHost(const QHostInfo &info)
 void MainWindow::on_bt_CappointIP_clicked()
 {
     g_appointIpAddr.clear();
+    if (!m_ipSearchDialog) {
+        m_ipSearchDialog = new Dialog_SetIP;
+        connect(m_ipSearchDialog, &Dialog_SetIP::clearwidget, this, &MainWindow::Slot_ClearWidget);
+    }
+    m_ipSearchDialog->show();
 }
 
 void MainWindow::on_tableWidget_cellClicked(int row, int)
@@ -227,9 +236,21 @@ void MainWindow::on_tableWidget_cellClicked(int row, int)
     g_appointIpAddr = device->m_ip;
 }
 
-void MainWindow::on_bt_New_clicked() {}
+void MainWindow::on_bt_New_clicked()
+{
+    auto *chooser = new SelectDevice;
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    connect(chooser, &SelectDevice::Call_Config, this, &MainWindow::Show_Configui);
+    savefilename.clear();
+    chooser->show();
+}
 
-void MainWindow::on_bt_Communicate_clicked() {}
+void MainWindow::on_bt_Communicate_clicked()
+{
+    auto *test = new Communication_Test;
+    test->setAttribute(Qt::WA_DeleteOnClose);
+    test->show();
+}
 
 void MainWindow::on_tableWidget_cellDoubleClicked(int row, int)
 {

@@ -30,6 +30,9 @@ public:
     ~MainWindow() override;
 
     void EnableMyButton(bool enabled);
+    // The "About" action's handler, connected by hand: as a slot its name would
+    // make the automatic connection by object name look for an "action" object.
+    void on_action_trigered();
     static int IPV4StringToInteger(const QString &text);
 
     bool MyRecvBuf();
@@ -71,7 +74,6 @@ public Q_SLOTS:
     void OnConfigure();
     void on_bt_Save_clicked();
     void clientMessage();
-    void on_action_trigered();
     void onTimeout();
     void onLookupHost(const QHostInfo &info);
     void on_bt_Search_clicked();
