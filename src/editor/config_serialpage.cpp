@@ -48,10 +48,10 @@ CSerialPort *selectedPort(const QComboBox *selector)
     return &pConfigure->m_serial[port];
 }
 
-// Stores `value`; a value that differs from the stored one is a change.
-void store(int32_t &field, int value)
+// Stores `value`; when `counted`, a value that differs from the stored one is a change.
+void store(int32_t &field, int value, bool counted = true)
 {
-    if (field != value)
+    if (counted && field != value)
         IsSave = true;
     field = value;
 }
@@ -62,11 +62,11 @@ struct LineSettings {
     int stopBit;
 };
 
-void storeLine(CSerialPort &serial, const LineSettings &line)
+void storeLine(CSerialPort &serial, const LineSettings &line, bool counted)
 {
-    store(serial.m_baudRate, line.baudRate);
-    store(serial.m_parityCheck, line.parityCheck);
-    store(serial.m_stopBit, line.stopBit);
+    store(serial.m_baudRate, line.baudRate, counted);
+    store(serial.m_parityCheck, line.parityCheck, counted);
+    store(serial.m_stopBit, line.stopBit, counted);
     // Not a choice of the user: the only data-bit setting the gateways take.
     serial.m_dataBits = 8;
 }
@@ -77,11 +77,11 @@ struct Timing {
     int delayPolls;
 };
 
-void storeTiming(CSerialPort &serial, const Timing &timing)
+void storeTiming(CSerialPort &serial, const Timing &timing, bool counted)
 {
-    store(serial.m_charInterval, timing.charInterval);
-    store(serial.m_respTimeout, timing.respTimeout);
-    store(serial.m_delayPolls, timing.delayPolls);
+    store(serial.m_charInterval, timing.charInterval, counted);
+    store(serial.m_respTimeout, timing.respTimeout, counted);
+    store(serial.m_delayPolls, timing.delayPolls, counted);
 }
 
 } // namespace
@@ -127,8 +127,9 @@ void Config::on_pushButton_apply0_clicked()
         return;
     const LineSettings line{ui->m_baudRate1->currentIndex(), ui->m_parityCheck1->currentIndex(),
                             ui->m_stopBit1->currentIndex()};
+    // Applying to every port leaves the change flag as it was.
     for (CSerialPort &serial : pConfigure->m_serial)
-        storeLine(serial, line);
+        storeLine(serial, line, false);
 }
 
 void Config::on_pushButton_info0_clicked()
@@ -142,7 +143,7 @@ void Config::OnKillActive_page3()
 {
     if (CSerialPort *serial = selectedPort(ui->comboBox_Select1))
         storeLine(*serial, {ui->m_baudRate1->currentIndex(), ui->m_parityCheck1->currentIndex(),
-                            ui->m_stopBit1->currentIndex()});
+                            ui->m_stopBit1->currentIndex()}, true);
 }
 
 // Timing page: as on the serial page, the fields follow the chosen port.
@@ -189,8 +190,9 @@ void Config::on_bt_apply1_clicked()
                         correctedValue(ui->lineEdit_delaypolls, kDelayPolls)};
     if (!pConfigure)
         return;
+    // Applying to every port leaves the change flag as it was.
     for (CSerialPort &serial : pConfigure->m_serial)
-        storeTiming(serial, timing);
+        storeTiming(serial, timing, false);
 }
 
 void Config::on_pushButton_info1_clicked()
@@ -206,5 +208,5 @@ void Config::OnKillActive_page5()
                         correctedValue(ui->lineEdit_resptimeout, kRespTimeout),
                         correctedValue(ui->lineEdit_delaypolls, kDelayPolls)};
     if (CSerialPort *serial = selectedPort(ui->combox_SelectPort))
-        storeTiming(*serial, timing);
+        storeTiming(*serial, timing, true);
 }
