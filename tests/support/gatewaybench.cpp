@@ -126,7 +126,11 @@ bool answerFileDialog(QWidget *modal, const QString &path)
         dialog->reject();
         return true;
     }
-    dialog->selectFile(path);
+    // Typed as a user would: the dialog's own selection follows its directory listing, which loads later.
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    if (!name)
+        return false;
+    name->setText(path);
     static_cast<QDialog *>(dialog)->accept(); // public in QDialog, checks the chosen name
     return true;
 }
