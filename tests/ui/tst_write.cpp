@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QCursor>
 #include <QPointer>
+#include <QTcpSocket>
 #include <QtTest>
 
 using GatewayBench::Gateway;
@@ -34,6 +36,7 @@ private Q_SLOTS:
     void firmwareLimitOfHwP04();
     void buildersStayInsideTheirBuffer_data();
     void buildersStayInsideTheirBuffer();
+    void waitCursorOnlyWhileBlocking();
 };
 
 namespace {
@@ -396,6 +399,35 @@ void TestWrite::buildersStayInsideTheirBuffer()
     QCOMPARE(buffer.mid(1216), QByteArray(64, '\x5a'));
     if (result < 0)
         QCOMPARE(buffer.left(1216), QByteArray(1216, '\x5a'));
+}
+
+void TestWrite::waitCursorOnlyWhileBlocking()
+{
+    const QString ip = SimProcess::uniqueLoopbackIp();
+    SimProcess sim;
+    QVERIFY2(sim.start(GatewayBench::simConfig(Gateway(ip, 130200))), qPrintable(sim.errorText()));
+    installConfigure(plain(130200));
+    g_appointIpAddr = ip;
+    QPointer<Config> editor(openEditor());
+    // The blocking waits report progress through the socket's own signals.
+    QList<int> whileBlocking;
+    QObject::connect(&editor->m_socket, &QTcpSocket::bytesWritten, [&] {
+        const QCursor *cursor = QApplication::overrideCursor();
+        whileBlocking << (cursor ? int(cursor->shape()) : -1);
+    });
+    QList<int> atMessages;
+    Msg::setResponder([&](const Msg::Shown &) {
+        const QCursor *cursor = QApplication::overrideCursor();
+        atMessages << (cursor ? int(cursor->shape()) : -1);
+        return QMessageBox::Cancel;
+    });
+
+    editor->Download();
+    Msg::setResponder({});
+
+    QCOMPARE(whileBlocking, (QList<int>{Qt::WaitCursor, Qt::WaitCursor}));
+    QCOMPARE(atMessages, QList<int>{-1});
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 QTEST_MAIN(TestWrite)
