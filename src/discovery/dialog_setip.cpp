@@ -7,6 +7,7 @@
 #include "messages/messagebox.h"
 #include "ui_dialog_setip.h"
 
+#include <QCloseEvent>
 #include <QHostAddress>
 #include <QLabel>
 #include <QPushButton>
@@ -33,17 +34,27 @@ Dialog_SetIP::Dialog_SetIP(QWidget *parent)
 
 Dialog_SetIP::~Dialog_SetIP()
 {
-    dropSocket();
+    delete m_socket;
     delete ui;
 }
 
-void Dialog_SetIP::dropSocket()
+void Dialog_SetIP::releaseSocket()
 {
     if (!m_socket)
         return;
+    m_socket->disconnect(this);
     m_socket->close();
-    delete m_socket;
+    // Also called from within the socket's own readyRead handling.
+    m_socket->deleteLater();
     m_socket = nullptr;
+}
+
+void Dialog_SetIP::closeEvent(QCloseEvent *event)
+{
+    // A closed dialog waits for nothing: a late answer must not replace the
+    // device list, nor may the port stay taken from the list refresh.
+    releaseSocket();
+    QWidget::closeEvent(event);
 }
 
 void Dialog_SetIP::on_bt_ok_clicked()
@@ -57,7 +68,7 @@ void Dialog_SetIP::on_bt_ok_clicked()
     }
 
     m_records.clear();
-    dropSocket();
+    releaseSocket();
     m_socket = new QUdpSocket;
     connect(m_socket, &QUdpSocket::readyRead, this, &Dialog_SetIP::clientMessage);
 

@@ -5,6 +5,7 @@
 #include <QVector>
 #include <QWidget>
 
+class QCloseEvent;
 class QUdpSocket;
 class Ui_Dialog_SetIP;
 
@@ -20,7 +21,7 @@ public:
     explicit Dialog_SetIP(QWidget *parent = nullptr);
     ~Dialog_SetIP() override;
 
-    // The socket of the last search; null before the first.
+    // The socket of the search under way; null while none is.
     QUdpSocket *socket() const { return m_socket; }
     const QVector<CEquipment> &records() const { return m_records; }
 
@@ -32,8 +33,13 @@ public Q_SLOTS:
     void on_bt_cancel_clicked();
     void clientMessage();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
-    void dropSocket();
+    // Lets go of the port: another socket of the tool bound to it (the list
+    // refresh) receives nothing while this one is bound, as it was bound later.
+    void releaseSocket();
 
     QUdpSocket *m_socket = nullptr;
     QVector<CEquipment> m_records;

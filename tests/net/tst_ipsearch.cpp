@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QJsonArray>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QUdpSocket>
 #include <QtTest>
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void datagramsReadTogether_data();
     void datagramsReadTogether();
     void silentAddressKeepsDialogOpen();
+    void closedDialogLeavesPortToRefresh();
     void busyPortIsReported();
     void unroutableAddressIsReported();
 
@@ -291,7 +293,37 @@ void TstIpSearch::silentAddressKeepsDialogOpen()
     m_dialog->findChild<QPushButton *>(QStringLiteral("bt_cancel"))->click();
     QVERIFY(!m_dialog->isVisible());
     QVERIFY(m_dialog->findChild<MyIPCtrl *>(QStringLiteral("frame_3"))->getIP().isNull());
+    QCOMPARE(m_dialog->socket(), nullptr);
     QCOMPARE(m_window->equipmentList().size(), 1);
+}
+
+void TstIpSearch::closedDialogLeavesPortToRefresh()
+{
+    NetLab::Topology topo;
+    LAB_UP(lab, topo);
+    SimProcess *sim = lab.startSimulator(configOf({QJsonObject{{"ip", kGateway}, {"name", "Found"}}}));
+    QVERIFY2(sim, qPrintable(lab.errorText()));
+    QVERIFY(openDialog());
+    // Bound as a configuration read binds it, before the search.
+    QUdpSocket &refresh = m_window->refreshSocket();
+    QVERIFY(refresh.bind(QHostAddress::AnyIPv4, Dialog_SetIP::LocalPort,
+                         QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+
+    typeAndSearch(kGateway);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 3000);
+    QCOMPARE(listedNames(), QStringList{"1 Found"});
+    QCOMPARE(m_dialog->socket(), nullptr);
+
+    // A later answer on the shared port reaches the refresh socket and leaves
+    // the list as the search made it.
+    QSignalSpy refreshed(&refresh, &QUdpSocket::readyRead);
+    QUdpSocket peer;
+    QVERIFY(peer.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    const QByteArray late = answer("Late");
+    QCOMPARE(peer.writeDatagram(late, QHostAddress(QStringLiteral("127.0.0.1")), Dialog_SetIP::LocalPort),
+             qint64(late.size()));
+    QTRY_VERIFY_WITH_TIMEOUT(refreshed.count() >= 1, 2000);
+    QCOMPARE(listedNames(), QStringList{"1 Found"});
 }
 
 void TstIpSearch::busyPortIsReported()
