@@ -1,5 +1,6 @@
 #include "config/inffile.h"
 
+#include "config/blockformat.h"
 #include "config/configure.h"
 #include "config/ipv4text.h"
 #include "config/modelcatalogue.h"
@@ -9,6 +10,8 @@
 #include <QSet>
 #include <QStringList>
 #include <QTextStream>
+
+#include <array>
 
 namespace {
 
@@ -227,7 +230,8 @@ private:
     bool number(const QStringList &names, int &value);
     QString numberText(const QStringList &names, const QString &negative, const QString &byDefault);
     bool word(const QStringList &names, const QStringList &trueWords);
-    bool count(const QString &value, int &entries);
+    enum List { IdMaps, Masters, Requests };
+    bool count(List list, const QString &value, int &entries);
 
     void readSerial(int n);
     bool readIdMap();
@@ -240,6 +244,7 @@ private:
     CConfigure &m_c;
     const QSet<QString> m_keys;
     InfFile::ReadResult m_result;
+    std::array<int64_t, 3> m_announced{}; // entries announced so far, by List
 };
 
 Got Reader::field(const QStringList &names, QString &value)
@@ -334,8 +339,9 @@ bool Reader::word(const QStringList &names, const QStringList &trueWords)
     return field(names, token) == Got::Value && trueWords.contains(token);
 }
 
-// A list count: false, with the status set, when no gateway block could carry it.
-bool Reader::count(const QString &value, int &entries)
+// A list count: false, with the status set, when no gateway block could carry
+// it, alone or together with the lists announced before it.
+bool Reader::count(List list, const QString &value, int &entries)
 {
     const int announced = toInt(value);
     if (announced > InfFile::MaxEntries) {
@@ -343,6 +349,15 @@ bool Reader::count(const QString &value, int &entries)
         return false;
     }
     entries = announced < 1 ? 0 : announced;
+    m_announced[list] = entries;
+    const int code = m_c.m_modelCode;
+    if (Catalogue::layout(code) == BlockLayout::Packed
+        && Block::packedLength(Catalogue::serialPorts(code), m_announced[IdMaps], m_announced[Masters],
+                               m_announced[Requests])
+            > Block::MaxSize) {
+        m_result.status = InfFile::Status::TooManyEntries;
+        return false;
+    }
     return true;
 }
 
@@ -536,7 +551,7 @@ InfFile::ReadResult Reader::run()
         return m_result;
     }
     int entries = 0;
-    if (found == Scan::Found && !count(value, entries))
+    if (found == Scan::Found && !count(IdMaps, value, entries))
         return m_result;
     for (int i = 0; i < entries; ++i) {
         if (!readIdMap())
@@ -552,7 +567,7 @@ InfFile::ReadResult Reader::run()
         return m_result;
     }
     entries = 0;
-    if (found == Scan::Found && !count(value, entries))
+    if (found == Scan::Found && !count(Masters, value, entries))
         return m_result;
     for (int i = 0; i < entries; ++i) {
         if (!readMaster())
@@ -562,7 +577,7 @@ InfFile::ReadResult Reader::run()
     value.clear();
     entries = 0;
     if (field(keys(4162, "Specifies_the_number_of_requests_for_group"), value) != Got::Mismatch) {
-        if (!count(value, entries))
+        if (!count(Requests, value, entries))
             return m_result;
     }
     for (int i = 0; i < entries; ++i) {

@@ -139,6 +139,8 @@ private Q_SLOTS:
     void valuesTheFileChanges();
     void refusedFiles_data();
     void refusedFiles();
+    void listsMustFitTheModelsBlock_data();
+    void listsMustFitTheModelsBlock();
     void modelPass_data();
     void modelPass();
     void fileHelpers();
@@ -261,6 +263,39 @@ void TestInfFile::refusedFiles()
         QVERIFY(loaded.m_requests.isEmpty());
 }
 
+void TestInfFile::listsMustFitTheModelsBlock_data()
+{
+    QTest::addColumn<int>("modelCode");
+    QTest::addColumn<int>("idMaps");
+    QTest::addColumn<int>("masters");
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<int>("status");
+    const int ok = int(InfFile::Status::Ok);
+    const int tooMany = int(InfFile::Status::TooManyEntries);
+    // 16 ports: 168 + 320 + 16 x 36 = 1064 bytes, 152 left for the other lists.
+    QTest::newRow("16 ports, 36 mappings fit") << 131600 << 36 << 0 << 0 << ok;
+    QTest::newRow("16 ports, 36 mappings and 19 masters fill the block") << 131600 << 36 << 19 << 0 << ok;
+    QTest::newRow("16 ports, one master more") << 131600 << 36 << 20 << 0 << tooMany;
+    QTest::newRow("16 ports, requests overflow last") << 131600 << 36 << 19 << 1 << tooMany;
+    QTest::newRow("fixed layout carries 36 of each") << 30203 << 36 << 36 << 36 << ok;
+}
+
+void TestInfFile::listsMustFitTheModelsBlock()
+{
+    QFETCH(int, modelCode);
+    QFETCH(int, idMaps);
+    QFETCH(int, masters);
+    QFETCH(int, requests);
+    QFETCH(int, status);
+    const auto saved = filled(modelCode, idMaps, masters, requests);
+    CConfigure loaded;
+    loaded.m_modelCode = modelCode;
+    const InfFile::ReadResult result = InfFile::read(InfFile::write(*saved, 0, QStringLiteral("HW-P16")), loaded);
+    QCOMPARE(int(result.status), status);
+    if (status == int(InfFile::Status::Ok))
+        QCOMPARE(loaded.m_idMaps.size() + loaded.m_masters.size() + loaded.m_requests.size(), idMaps + masters + requests);
+}
+
 void TestInfFile::modelPass_data()
 {
     QTest::addColumn<QString>("text");
@@ -301,6 +336,11 @@ void TestInfFile::fileHelpers()
 
     QCOMPARE(InfFile::writeFile(dir.path(), text), InfFile::WriteStatus::CannotOpen);
     QCOMPARE(InfFile::readFile(dir.filePath(QStringLiteral("none.inf")), back), InfFile::Status::CannotOpen);
+
+    // A device that takes no bytes: opened, but not written.
+    const QString full = dir.filePath(QStringLiteral("full.inf"));
+    if (QFile::link(QStringLiteral("/dev/full"), full))
+        QCOMPARE(InfFile::writeFile(full, text), InfFile::WriteStatus::Failed);
 
     // A huge file is refused before it is read into memory.
     QFile huge(dir.filePath(QStringLiteral("huge.inf")));

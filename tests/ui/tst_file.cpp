@@ -35,6 +35,7 @@ private Q_SLOTS:
     void savePath_data();
     void savePath();
     void saveAsksOnceThenKeepsTheFile();
+    void unwrittenFileIsNotReportedSaved();
     void saveWithSelectedGatewayReadsItFirst_data();
     void saveWithSelectedGatewayReadsItFirst();
     void editorSavesWhatItHolds_data();
@@ -250,6 +251,21 @@ void TestFile::saveAsksOnceThenKeepsTheFile()
     QCOMPARE(spy.texts(), (QStringList{kSaved, kSaved}));
     QCOMPARE(savefilename, path);
     QVERIFY(fileText(path).contains(QStringLiteral("Ethernet_Name\tSecond\n")));
+}
+
+void TestFile::unwrittenFileIsNotReportedSaved()
+{
+    const QString path = m_dir.filePath(QStringLiteral("full.inf"));
+    if (!QFile::link(QStringLiteral("/dev/full"), path))
+        QSKIP("no /dev/full to write to");
+    auto w = GatewayBench::window({});
+    installConfigure(edited(130100, QStringLiteral("Lost?")));
+    savefilename = path;
+    MessageSpy spy;
+
+    w->on_bt_Save_clicked();
+
+    QCOMPARE(spy.texts(), QStringList{GetStr(5047)});
 }
 
 void TestFile::saveWithSelectedGatewayReadsItFirst_data()
