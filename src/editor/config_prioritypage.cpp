@@ -61,7 +61,8 @@ bool acceptableSlaveId(const QString &text)
 {
     const bool digitsOnly = std::all_of(text.begin(), text.end(),
                                         [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
-    return digitsOnly && text.toInt() <= 255;
+    bool number = false;
+    return digitsOnly && text.toInt(&number) <= 255 && number;
 }
 
 // The master group follows its "Enable" box; the address control stays off in a master mode.

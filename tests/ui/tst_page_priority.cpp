@@ -68,7 +68,6 @@ private Q_SLOTS:
     void requestFieldChecks();
     void requestAdd_data();
     void requestAdd();
-    void requestListStopsAtTheLimit();
     void switchingRequestsOffTurnsButtonsOff();
     void deleteUsesTheCurrentRow();
     void modifyMarksOnlyRealChanges();
@@ -230,6 +229,7 @@ void TestPriorityPage::requestFieldChecks_data()
     QTest::newRow("slave ID with a letter") << slaveId << "12a" << "0" << true;
     QTest::newRow("slave ID with a sign") << slaveId << "-3" << "0" << true;
     QTest::newRow("slave ID beyond one byte") << slaveId << "300" << "0" << true;
+    QTest::newRow("slave ID beyond any int") << slaveId << "99999999999" << "0" << true;
     QTest::newRow("slave ID 255") << slaveId << "255" << "255" << false;
     QTest::newRow("empty slave ID left alone") << slaveId << "" << "" << false;
     QTest::newRow("function 7 is no code") << function << "7" << "1" << false;
@@ -307,26 +307,6 @@ void TestPriorityPage::requestAdd()
         QCOMPARE(editor->m_requestCount, 1);
         QVERIFY(IsSave);
     }
-    delete editor;
-}
-
-void TestPriorityPage::requestListStopsAtTheLimit()
-{
-    installModel(30103, 0);
-    MessageSpy spy;
-    Config *editor = openOn(kPage);
-    box(editor, "checkBox_3")->setChecked(true);
-    box(editor, "checkBox_4")->setChecked(true);
-    for (int i = 1; i <= 36; ++i) {
-        edit(editor, "lineEdit_slaveid6")->setText(QString::number(i));
-        button(editor, "bt_RequestAdd")->click();
-    }
-    QVERIFY(spy.shown().isEmpty());
-    QCOMPARE(pConfigure->m_requests.size(), 36);
-    QCOMPARE(rowTexts(table(editor, "pag6_Request"), 35), QStringList({"36", "36", ""}));
-    button(editor, "bt_RequestAdd")->click();
-    QCOMPARE(spy.texts(), QStringList{GetStr(5025)});
-    QCOMPARE(pConfigure->m_requests.size(), 36);
     delete editor;
 }
 
