@@ -19,7 +19,8 @@ template<typename T>
 T *child(Config *editor, const char *name)
 {
     T *found = editor->findChild<T *>(QString::fromLatin1(name));
-    Q_ASSERT_X(found, "EditorPages", name);
+    if (!found)
+        qFatal("The editor has no %s", name);
     return found;
 }
 
