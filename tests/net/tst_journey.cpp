@@ -50,6 +50,7 @@ private Q_SLOTS:
     void configureReadsWithThePassword();
     void editSeveralPages();
     void saveAndDownloadWritesGatewayAndFile();
+    void readBackShowsTheEdits();
     void openFileAndDownloadToSecondGateway();
     void locateAndRemoteReset();
 
@@ -563,6 +564,56 @@ void TstJourney::saveAndDownloadWritesGatewayAndFile()
     QCOMPARE(valuesOf(settings, "ID_Mapping_Group_Number"), QStringList{QString::number(expected.idMaps.size())});
     QCOMPARE(valuesOf(settings, "TCP_Alive_Check_Time"), QStringList{QString::number(kAliveTime)});
     QCOMPARE(valuesOf(settings, "Password"), QStringList{kPasswordA});
+}
+
+void TstJourney::readBackShowsTheEdits()
+{
+    STEP_GUARD();
+    const int row = rowOf(kIpA);
+    auto *table = child<QTableWidget>(m_window.get(), "tableWidget");
+    QVERIFY(table->item(row, CEquipment::Name));
+    MessageSpy spy;
+    {
+        const auto answerer = answering(kPasswordA, QString());
+        Watchdog watchdog;
+        // A user's double click: press and release, then the second press.
+        const QPoint centre = table->visualItemRect(table->item(row, CEquipment::Name)).center();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, centre);
+        QCOMPARE(answerer->handled(), 1);
+        QVERIFY2(watchdog.elapsed() < 5000, qPrintable(QString::number(watchdog.elapsed())));
+    }
+    QCOMPARE(spy.texts(), QStringList());
+    Config *editor = onlyEditor();
+    QVERIFY(editor);
+
+    // Every page shows what was written, read back from the gateway.
+    CHECKED(showPage(editor, 1));
+    QCOMPARE(child<QLineEdit>(editor, "lineEdit_Name")->text(), kNewName);
+    CHECKED(showPage(editor, 2));
+    QCOMPARE(child<QComboBox>(editor, "m_parityCheck1")->currentIndex(), kParityEven);
+    EditorDriver::choose(child<QComboBox>(editor, "comboBox_Select1"), 2);
+    QCOMPARE(child<QComboBox>(editor, "m_baudRate1")->currentText(), QString::number(kBaud115200));
+    CHECKED(showPage(editor, 3));
+    const int mappings = editor->m_idMapCount;
+    QVERIFY(mappings > 0);
+    const QStringList lastRow = {child<QTableWidget>(editor, "page4_tab")->item(mappings - 1, 2)->text(),
+                                 child<QTableWidget>(editor, "page4_tab")->item(mappings - 1, 3)->text()};
+    QCOMPARE(lastRow, (QStringList{GetStr(5054).arg(2), QStringLiteral("10-20<->5-15")}));
+    CHECKED(showPage(editor, 4));
+    EditorDriver::choose(child<QComboBox>(editor, "combox_SelectPort"), 1);
+    QCOMPARE(child<QLineEdit>(editor, "lineEdit_resptimeout")->text(), QString::number(kRespTimeout));
+    QCOMPARE(child<QLineEdit>(editor, "lineEdit_delaypolls")->text(), QString::number(kDelayPolls));
+    CHECKED(showPage(editor, 6));
+    QCOMPARE(child<QLineEdit>(editor, "lineEdit_TcpAlive")->text(), QString::number(kAliveTime));
+
+    // Only looking changes nothing: Cancel closes without asking to save.
+    QPointer<Config> watched(editor);
+    child<QPushButton>(editor, "bt_cancel")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(watched.isNull());
+    QCOMPARE(spy.texts(), QStringList());
+    QVERIFY(!IsSave);
 }
 
 void TstJourney::openFileAndDownloadToSecondGateway()
