@@ -5,6 +5,7 @@
 #include "config/globals.h"
 #include "config/modelcatalogue.h"
 #include "editor/config.h"
+#include "editor/dialog_load.h"
 #include "messages/messagetable.h"
 #include "support/gatewaybench.h"
 #include "support/messagespy.h"
@@ -14,6 +15,8 @@
 #include <QElapsedTimer>
 #include <QCursor>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -37,6 +40,8 @@ private Q_SLOTS:
     void buildersStayInsideTheirBuffer_data();
     void buildersStayInsideTheirBuffer();
     void waitCursorOnlyWhileBlocking();
+    void okChoiceReachesTheWriter_data();
+    void okChoiceReachesTheWriter();
 };
 
 namespace {
@@ -428,6 +433,55 @@ void TestWrite::waitCursorOnlyWhileBlocking()
     QCOMPARE(whileBlocking, (QList<int>{Qt::WaitCursor, Qt::WaitCursor}));
     QCOMPARE(atMessages, QList<int>{-1});
     QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestWrite::okChoiceReachesTheWriter_data()
+{
+    QTest::addColumn<int>("dhcpAnswer");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("DHCP kept: written") << int(QMessageBox::Yes) << true;
+    QTest::newRow("DHCP question answered No: nothing written") << int(QMessageBox::No) << false;
+}
+
+void TestWrite::okChoiceReachesTheWriter()
+{
+    QFETCH(int, dhcpAnswer);
+    QFETCH(bool, written);
+    const QString ip = SimProcess::uniqueLoopbackIp();
+    SimProcess sim;
+    QVERIFY2(sim.start(GatewayBench::simConfig(Gateway(ip, 130800))), qPrintable(sim.errorText()));
+    CConfigure *configure = plain(130800);
+    configure->m_ipMode = 1;
+    installConfigure(configure);
+    g_appointIpAddr = ip;
+    m_clickList1Item2 = 0;
+    QPointer<Config> editor(openEditor());
+    MessageSpy spy;
+    spy.answerNext(QMessageBox::StandardButton(dhcpAnswer));
+
+    editor->on_bt_ok_clicked();
+    QPointer<Dialog_Load> choice;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (auto *load = qobject_cast<Dialog_Load *>(top); load && load->isVisible())
+            choice = load;
+    }
+    QVERIFY(choice);
+    choice->findChild<QRadioButton *>(QStringLiteral("rd2"))->setChecked(true);
+    choice->findChild<QPushButton *>(QStringLiteral("bt_ok"))->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QStringList expected{GetStr(9009)};
+    if (written)
+        expected << QStringLiteral("It has been configured to DHCP. When DHCP cannot obtain an IP address, the gateway "
+                                   "IP address will be fixed to 192.168.0.10.")
+                 << GetStr(15005);
+    QCOMPARE(spy.texts(), expected);
+    QCOMPARE(sim.heldBlock(ip).isEmpty(), !written);
+    QCOMPARE(editor.isNull(), written);
+    QCOMPARE(choice.isNull() || !choice->isVisible(), written);
+    if (choice)
+        choice->close();
+    m_clickList1Item2 = -1;
 }
 
 QTEST_MAIN(TestWrite)
