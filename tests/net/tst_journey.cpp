@@ -7,6 +7,7 @@
 #include "config/globals.h"
 #include "editor/config.h"
 #include "editor/dialog_load.h"
+#include "editor/dialog_save.h"
 #include "messages/messagetable.h"
 #include "support/editordriver.h"
 #include "support/gatewaybench.h"
@@ -52,6 +53,7 @@ private Q_SLOTS:
     void saveAndDownloadWritesGatewayAndFile();
     void readBackShowsTheEdits();
     void openFileAndDownloadToSecondGateway();
+    void closePromptKeepsTheEdits();
     void locateAndRemoteReset();
 
 private:
@@ -673,6 +675,50 @@ void TstJourney::openFileAndDownloadToSecondGateway()
     QVERIFY(splitPacked(m_sim->heldBlock(kIpB), kPorts, onB));
     QVERIFY2(onB == fromA, qPrintable("on B:\n" + describe(onB) + "\nfrom A:\n" + describe(fromA)));
     QCOMPARE(m_sim->heldBlock(kIpB).toHex(), heldByA.toHex());
+}
+
+void TstJourney::closePromptKeepsTheEdits()
+{
+    STEP_GUARD();
+    QCOMPARE(g_appointIpAddr, kIpB);
+    const QByteArray heldByB = m_sim->heldBlock(kIpB);
+    MessageSpy spy;
+    {
+        const auto answerer = answering(kPasswordB, QString());
+        child<QPushButton>(m_window.get(), "bt_Configure")->click();
+        QCOMPARE(answerer->handled(), 1);
+    }
+    Config *editor = onlyEditor();
+    QVERIFY(editor);
+    CHECKED(showPage(editor, 1));
+    EditorDriver::type(child<QLineEdit>(editor, "lineEdit_Name"), QStringLiteral("Journey-2"));
+
+    // Cancel with a change: the prompt's Yes saves the edited configuration to the file in use.
+    const int before = m_sim->tcpFrames(kIpB).size();
+    int prompts = 0;
+    GatewayBench::ModalAnswerer yes([&prompts](QWidget *modal) {
+        auto *prompt = qobject_cast<Dialog_Save *>(modal);
+        if (!prompt)
+            return false;
+        ++prompts;
+        child<QPushButton>(prompt, "bt_yes")->click();
+        return true;
+    });
+    Watchdog watchdog;
+    QPointer<Config> watched(editor);
+    child<QPushButton>(editor, "bt_cancel")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY2(watchdog.elapsed() < 5000, qPrintable(QString::number(watchdog.elapsed())));
+
+    QCOMPARE(prompts, 1);
+    QVERIFY(watched.isNull());
+    QCOMPARE(spy.texts(), QStringList{QStringLiteral("Save successfully!")});
+    const auto settings = infSettings(m_file);
+    QCOMPARE(valuesOf(settings, "Ethernet_Name"), QStringList{QStringLiteral("Journey-2")});
+    QCOMPARE(valuesOf(settings, "Device_Mode"), QStringList{QStringLiteral("HW-P04")});
+    // Saving is not writing: the gateway was not touched and holds what it held.
+    QCOMPARE(m_sim->tcpFrames(kIpB).size(), before);
+    QCOMPARE(m_sim->heldBlock(kIpB).toHex(), heldByB.toHex());
 }
 
 void TstJourney::locateAndRemoteReset()
