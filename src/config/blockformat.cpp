@@ -8,4 +8,10 @@ int64_t packedLength(int64_t ports, int64_t idMaps, int64_t masters, int64_t req
         + masters * MasterSize + 4 + requests * RequestSize + TailSize;
 }
 
+bool startsWithCode(const QByteArray &bytes, uint8_t code)
+{
+    return bytes.size() >= 4 && bytes.at(0) == 0 && bytes.at(1) == 0 && bytes.at(2) == 0
+        && static_cast<uint8_t>(bytes.at(3)) == code;
+}
+
 } // namespace Block

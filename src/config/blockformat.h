@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <cstdint>
 
 // Sizes and offsets of the configuration block shared by its reader and writer.
@@ -32,6 +34,10 @@ constexpr uint8_t WriteCode = 6;
 constexpr uint8_t KeepAliveReadCode = 13;
 constexpr uint8_t KeepAliveWriteCode = 14;
 constexpr int KeepAliveSize = 16;
+
+// True when `bytes` start with 00 00 00 `code`, the only part of an answer's
+// header the tool judges.
+bool startsWithCode(const QByteArray &bytes, uint8_t code);
 
 // Total length of a packed block; 64-bit so that hostile counts cannot wrap.
 int64_t packedLength(int64_t ports, int64_t idMaps, int64_t masters, int64_t requests);

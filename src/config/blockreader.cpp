@@ -65,12 +65,6 @@ private:
 
 const QString kAnyAddress = QStringLiteral("0.0.0.0");
 
-bool hasHeader(const QByteArray &bytes, uint8_t code)
-{
-    return bytes.size() >= 4 && bytes.at(0) == 0 && bytes.at(1) == 0 && bytes.at(2) == 0
-        && static_cast<uint8_t>(bytes.at(3)) == code;
-}
-
 int32_t baudIndex(uint32_t rate)
 {
     switch (rate) {
@@ -226,7 +220,7 @@ namespace BlockReader {
 Result readFixed(const QByteArray &block, CConfigure &configure)
 {
     Result result;
-    if (!hasHeader(block, Block::ReadCode))
+    if (!Block::startsWithCode(block, Block::ReadCode))
         return result;
     const Received in(block);
     CConfigure &c = configure;
@@ -257,7 +251,7 @@ Result readFixed(const QByteArray &block, CConfigure &configure)
 Result readPacked(const QByteArray &block, CConfigure &configure)
 {
     Result result;
-    if (!hasHeader(block, Block::ReadCode))
+    if (!Block::startsWithCode(block, Block::ReadCode))
         return result;
     const Received in(block);
     CConfigure &c = configure;
@@ -302,7 +296,7 @@ Result read(const QByteArray &block, CConfigure &configure)
 
 bool readKeepAlive(const QByteArray &reply, CAdvance &advance, int modelCode)
 {
-    if (!hasHeader(reply, Block::KeepAliveReadCode))
+    if (!Block::startsWithCode(reply, Block::KeepAliveReadCode))
         return false;
     const Received in(reply);
     advance.m_keepAlive = in.u8(11) != 0;

@@ -37,11 +37,6 @@ Outcome failed(unsigned int messageId = 0)
     return Outcome{false, messageId};
 }
 
-bool startsWith(const QByteArray &bytes, uint8_t command)
-{
-    return bytes.startsWith(Frames::header(command, 0).left(4));
-}
-
 bool blockComplete(const QByteArray &block, BlockLayout layout)
 {
     if (layout == BlockLayout::Fixed)
@@ -77,7 +72,7 @@ Outcome receiveBlock(QTcpSocket &socket, BlockLayout layout, QByteArray &block)
             break;
         }
     }
-    if (!startsWith(block, Block::ReadCode))
+    if (!Block::startsWithCode(block, Block::ReadCode))
         return failed(4020);
     if (lastReadFailed)
         return failed(4021);
@@ -97,7 +92,7 @@ Outcome readConfiguration(QTcpSocket &socket, CConfigure &fresh, int32_t &commMo
     if (!CommandChannel::send(socket, Frames::readKeepAliveRequest()) || !CommandChannel::waitForAnswer(socket))
         return failed();
     const QByteArray reply = CommandChannel::readAnswer(socket, Block::KeepAliveSize);
-    if (!startsWith(reply, Block::KeepAliveReadCode))
+    if (!Block::startsWithCode(reply, Block::KeepAliveReadCode))
         return failed(4022);
 
     const BlockReader::Result parsed = BlockReader::read(block, fresh);

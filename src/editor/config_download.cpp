@@ -20,11 +20,6 @@
 
 namespace {
 
-bool startsWith(const QByteArray &bytes, uint8_t command)
-{
-    return bytes.startsWith(Frames::header(command, 0).left(4));
-}
-
 // Connects for the write; with `resendPassword` the password kept from the
 // read goes first on the same connection. Returns the message of a failure, or 0.
 unsigned int openConnection(QTcpSocket &socket, bool resendPassword)
@@ -55,13 +50,13 @@ unsigned int transfer(QTcpSocket &socket, const QByteArray &block, const CAdvanc
         return 5045;
     if (!CommandChannel::waitForAnswer(socket))
         return 5046;
-    if (!startsWith(CommandChannel::readAnswer(socket, Frames::ReplySize), Block::WriteCode))
+    if (!Block::startsWithCode(CommandChannel::readAnswer(socket, Frames::ReplySize), Block::WriteCode))
         return 5047;
     if (!CommandChannel::send(socket, BlockWriter::keepAliveFrame(advance)))
         return 5048;
     if (!CommandChannel::waitForAnswer(socket))
         return 5046;
-    if (!startsWith(CommandChannel::readAnswer(socket, Frames::ReplySize), Block::KeepAliveWriteCode))
+    if (!Block::startsWithCode(CommandChannel::readAnswer(socket, Frames::ReplySize), Block::KeepAliveWriteCode))
         return 5050;
     return 0;
 }
