@@ -65,11 +65,11 @@ Outcome receiveBlock(QTcpSocket &socket, BlockLayout layout, QByteArray &block)
         if (!socket.waitForReadyRead(CommandChannel::AnswerTimeoutMs)) {
             if (socket.state() == QAbstractSocket::ConnectedState)
                 return failed(); // the gateway went quiet
-            // The gateway closed the connection: the next read call fails.
-            lastReadFailed = socket.bytesAvailable() == 0;
-            if (!lastReadFailed)
-                continue;
-            break;
+            // The gateway closed the connection; what it sent before may still be waiting.
+            if (socket.bytesAvailable() == 0) {
+                lastReadFailed = true;
+                break;
+            }
         }
     }
     if (!Block::startsWithCode(block, Block::ReadCode))
