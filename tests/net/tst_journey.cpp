@@ -78,6 +78,8 @@ namespace {
 
 const QString kIpA = QStringLiteral("10.77.0.2");
 const QString kIpB = QStringLiteral("10.77.0.3");
+const QString kMacA = QStringLiteral("00-1a-2b-3c-4d-a1");
+const QString kMacB = QStringLiteral("00-1a-2b-3c-4d-b2");
 const QString kPasswordA = QStringLiteral("Gate4A");
 const QString kPasswordB = QStringLiteral("Gate4B");
 constexpr int kModelCode = 130400; // HW-P04: packed block, four serial ports
@@ -95,11 +97,13 @@ constexpr int kAliveTime = 45;
 // Watchdog of every step that runs modal windows: a step never hangs.
 constexpr int kStepBoundMs = 15000;
 
-QJsonObject gatewayConfig(const QString &ip, const QString &name, const QString &password, bool keepAlive, int time)
+QJsonObject gatewayConfig(const QString &ip, const QString &name, const QString &mac, const QString &password,
+                          bool keepAlive, int time)
 {
     return QJsonObject{{"ip", ip},
                        {"model", kModelCode},
                        {"name", name},
+                       {"mac", mac},
                        {"password", password},
                        {"firmware", "2.1"},
                        {"keepalive", QJsonObject{{"on", keepAlive}, {"time", time}}}};
@@ -313,8 +317,8 @@ void TstJourney::initTestCase()
     QVERIFY2(m_lab.up(NetLab::Topology{}), qPrintable(m_lab.errorText()));
     QVERIFY(m_lab.inPcNamespace());
     m_sim = m_lab.startSimulator(QJsonObject{{"gateways", QJsonArray{
-        gatewayConfig(kIpA, QStringLiteral("Hall-A"), kPasswordA, true, 20),
-        gatewayConfig(kIpB, QStringLiteral("Hall-B"), kPasswordB, false, 8)}}});
+        gatewayConfig(kIpA, QStringLiteral("Hall-A"), kMacA, kPasswordA, true, 20),
+        gatewayConfig(kIpB, QStringLiteral("Hall-B"), kMacB, kPasswordB, false, 8)}}});
     QVERIFY2(m_sim, qPrintable(m_lab.errorText()));
 
     m_window = std::make_unique<MainWindow>();
@@ -398,14 +402,13 @@ void TstJourney::searchListsBothGateways()
 
     QCOMPARE(m_window->equipmentList().size(), 2);
     auto *table = child<QTableWidget>(m_window.get(), "tableWidget");
-    for (const auto &[ip, name] : {std::pair{kIpA, QStringLiteral("Hall-A")}, std::pair{kIpB, QStringLiteral("Hall-B")}}) {
-        const int row = rowOf(ip);
-        QVERIFY2(row >= 0, qPrintable(ip));
-        const QStringList expected{QString::number(row + 1), name, "HW-P04", ip, "", "2.1", "Encryption",
-                                   "Allow configuration"};
+    const QList<QStringList> gateways{{kIpA, QStringLiteral("Hall-A"), kMacA}, {kIpB, QStringLiteral("Hall-B"), kMacB}};
+    for (const QStringList &gateway : gateways) {
+        const int row = rowOf(gateway[0]);
+        QVERIFY2(row >= 0, qPrintable(gateway[0]));
+        const QStringList expected{QString::number(row + 1), gateway[1], "HW-P04", gateway[0], gateway[2], "2.1",
+                                   "Encryption", "Allow configuration"};
         for (int c = 0; c < CEquipment::ColumnCount; ++c) {
-            if (c == CEquipment::MacAddress)
-                continue;
             QVERIFY(table->item(row, c));
             QCOMPARE(table->item(row, c)->text(), expected[c]);
         }
