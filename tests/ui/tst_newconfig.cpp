@@ -117,7 +117,7 @@ void TestNewConfig::chooserLook()
     QCOMPARE(c.ok->text(), QStringLiteral("OK"));
     QCOMPARE(c.cancel->text(), QStringLiteral("Cancel"));
     auto *picture = d.findChild<QLabel *>(QStringLiteral("label"));
-    QVERIFY(picture && picture->pixmap() && !picture->pixmap()->isNull());
+    QVERIFY(picture && !picture->pixmap(Qt::ReturnByValue).isNull());
     auto *type = d.findChild<QLabel *>(QStringLiteral("label_2"));
     QVERIFY(type);
     QCOMPARE(type->text(), QStringLiteral("Device Type:"));
