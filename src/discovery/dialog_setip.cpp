@@ -34,7 +34,6 @@ Dialog_SetIP::Dialog_SetIP(QWidget *parent)
 
 Dialog_SetIP::~Dialog_SetIP()
 {
-    delete m_socket;
     delete ui;
 }
 
@@ -69,7 +68,9 @@ void Dialog_SetIP::on_bt_ok_clicked()
 
     m_records.clear();
     releaseSocket();
-    m_socket = new QUdpSocket;
+    // A child, so that a socket let go while the event loop is not running is
+    // still deleted with the dialog.
+    m_socket = new QUdpSocket(this);
     connect(m_socket, &QUdpSocket::readyRead, this, &Dialog_SetIP::clientMessage);
 
     const QHostAddress any(QHostAddress::AnyIPv4);
