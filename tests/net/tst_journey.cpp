@@ -4,6 +4,7 @@
 // and download it to the second gateway, then locate and reset. Each step is
 // one test function; they build on each other, so a failed step skips the rest.
 #include "app/mainwindow.h"
+#include "app/myipctrl.h"
 #include "config/globals.h"
 #include "editor/config.h"
 #include "editor/dialog_load.h"
@@ -87,6 +88,7 @@ constexpr int kPorts = 4;
 
 // The user's edits, and what they become on the wire.
 const QString kNewName = QStringLiteral("Journey-1");
+const QString kNewAddress = QStringLiteral("10.77.0.12");
 constexpr int kBaudIndex115200 = 7;
 constexpr quint32 kBaud115200 = 115200;
 constexpr int kParityEven = 2;
@@ -289,6 +291,22 @@ T *child(QWidget *parent, const char *name)
     return parent->findChild<T *>(QLatin1String(name));
 }
 
+// Types an address into an IP entry control key by key, as a user does: the
+// first field's text is selected and replaced, and each dot moves on to the
+// next field, whose text it selects.
+void typeAddress(QWidget *window, MyIPCtrl *ctrl, const QString &address)
+{
+    QLineEdit *first = child<QLineEdit>(ctrl, "lineEdit_0");
+    first->setFocus();
+    first->selectAll();
+    for (const QChar c : address) {
+        QWidget *focused = window->focusWidget();
+        if (!focused)
+            return;
+        QTest::keyClick(focused, c.toLatin1());
+    }
+}
+
 } // namespace
 
 // Runs a helper that checks as it goes and leaves the step when it failed.
@@ -477,6 +495,9 @@ void TstJourney::editSeveralPages()
     CHECKED(showPage(editor, 1));
     EditorDriver::type(child<QLineEdit>(editor, "lineEdit_Name"), kNewName);
     QVERIFY(IsSave);
+    auto *address = child<MyIPCtrl>(editor, "ipCtrl_IP");
+    typeAddress(editor, address, kNewAddress);
+    QCOMPARE(address->getIP(), kNewAddress);
 
     CHECKED(showPage(editor, 2));
     auto *port = child<QComboBox>(editor, "comboBox_Select1");
@@ -552,6 +573,7 @@ void TstJourney::saveAndDownloadWritesGatewayAndFile()
     QVERIFY(splitPacked(m_blockRead, kPorts, expected));
     QVERIFY(splitPacked(held, kPorts, written));
     expected.common.replace(4, 20, nameField(kNewName));
+    expected.common.replace(28, 4, QByteArray::fromHex("0a4d000c"));
     expected.serial[2].replace(0, 4, be32(kBaud115200));
     expected.serial[0][5] = char(kParityEven);
     expected.idMaps << QByteArray::fromHex("00000000") + be32(502) + be32(1) + QByteArray::fromHex("0a140105");
@@ -563,6 +585,7 @@ void TstJourney::saveAndDownloadWritesGatewayAndFile()
     QVERIFY(!settings.isEmpty());
     QCOMPARE(settings.first(), (QPair<QString, QString>{"Device_Mode", "HW-P04"}));
     QCOMPARE(valuesOf(settings, "Ethernet_Name"), QStringList{kNewName});
+    QCOMPARE(valuesOf(settings, "IP_Address"), QStringList{kNewAddress});
     QCOMPARE(valuesOf(settings, "Port1_Check_Bit"), QStringList{"Even"});
     QCOMPARE(valuesOf(settings, "Port3_Baud_Rate"), QStringList{"115200"});
     QCOMPARE(valuesOf(settings, "Port2_Response_Timeout"), QStringList{QString::number(kRespTimeout)});
@@ -595,6 +618,7 @@ void TstJourney::readBackShowsTheEdits()
     // Every page shows what was written, read back from the gateway.
     CHECKED(showPage(editor, 1));
     QCOMPARE(child<QLineEdit>(editor, "lineEdit_Name")->text(), kNewName);
+    QCOMPARE(child<MyIPCtrl>(editor, "ipCtrl_IP")->getIP(), kNewAddress);
     CHECKED(showPage(editor, 2));
     QCOMPARE(child<QComboBox>(editor, "m_parityCheck1")->currentIndex(), kParityEven);
     EditorDriver::choose(child<QComboBox>(editor, "comboBox_Select1"), 2);
