@@ -55,16 +55,28 @@ void checkParsedBlock(const QByteArray &block, const CConfigure &c, int ports, b
     for (int n = 0; n < ports; ++n)
         checkSerial(c.m_serial[n]);
 
-    // No entry is taken that did not arrive whole.
-    const qint64 room = block.size();
-    FUZZ_CHECK(qint64(c.m_idMaps.size()) * Block::IdMapSize <= room);
-    FUZZ_CHECK(qint64(c.m_masters.size()) * Block::MasterSize <= room);
-    FUZZ_CHECK(qint64(c.m_requests.size()) * Block::RequestSize <= room);
+    // No entry is taken that did not arrive whole: the end of the last entry
+    // kept lies inside the bytes received. In the packed layout each list
+    // starts at least where the entries kept before it end.
+    const qint64 received = block.size();
+    const qint64 idMaps = c.m_idMaps.size();
+    const qint64 masters = c.m_masters.size();
+    const qint64 requests = c.m_requests.size();
+    qint64 idMapsEnd, mastersEnd, requestsEnd;
     if (fixedLayout) {
-        FUZZ_CHECK(c.m_idMaps.size() <= Block::FixedEntries);
-        FUZZ_CHECK(c.m_masters.size() <= Block::FixedEntries);
-        FUZZ_CHECK(c.m_requests.size() <= Block::FixedEntries);
+        FUZZ_CHECK(idMaps <= Block::FixedEntries && masters <= Block::FixedEntries && requests <= Block::FixedEntries);
+        idMapsEnd = 76 + idMaps * Block::IdMapSize;
+        mastersEnd = 680 + masters * Block::MasterSize;
+        requestsEnd = 972 + requests * Block::RequestSize;
+    } else {
+        const qint64 serial = Block::CommonSize + qint64(ports) * Block::SerialRecordSize;
+        idMapsEnd = serial + 4 + idMaps * Block::IdMapSize;
+        mastersEnd = idMapsEnd + qint64(ports) * Block::TimingRecordSize + 4 + masters * Block::MasterSize;
+        requestsEnd = mastersEnd + 4 + requests * Block::RequestSize;
     }
+    FUZZ_CHECK(idMaps == 0 || idMapsEnd <= received);
+    FUZZ_CHECK(masters == 0 || mastersEnd <= received);
+    FUZZ_CHECK(requests == 0 || requestsEnd <= received);
 
     for (const CIDMap *m : c.m_idMaps) {
         FUZZ_CHECK(isDottedQuad(m->m_ip));
