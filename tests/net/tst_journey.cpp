@@ -9,6 +9,7 @@
 #include "editor/config.h"
 #include "editor/dialog_load.h"
 #include "editor/dialog_save.h"
+#include "discovery/dialog_setip.h"
 #include "messages/messagetable.h"
 #include "support/editordriver.h"
 #include "support/gatewaybench.h"
@@ -56,6 +57,7 @@ private Q_SLOTS:
     void openFileAndDownloadToSecondGateway();
     void closePromptKeepsTheEdits();
     void locateAndRemoteReset();
+    void ipSearchAfterConfigureFindsTheGateway();
 
 private:
     bool stepsSoFarPassed();
@@ -784,6 +786,38 @@ void TstJourney::locateAndRemoteReset()
     }
     // A reset keeps what the gateway holds.
     QVERIFY(!m_sim->heldBlock(kIpA).isEmpty());
+}
+
+void TstJourney::ipSearchAfterConfigureFindsTheGateway()
+{
+    STEP_GUARD();
+    // The list refresh after a read keeps its local port; the search by address shares it.
+    QCOMPARE(m_window->refreshSocket().state(), QAbstractSocket::BoundState);
+    child<QPushButton>(m_window.get(), "bt_CappointIP")->click();
+    QVERIFY(g_appointIpAddr.isEmpty());
+    Dialog_SetIP *dialog = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *d = qobject_cast<Dialog_SetIP *>(w); d && d->isVisible())
+            dialog = d;
+    QVERIFY(dialog);
+    typeAddress(dialog, child<MyIPCtrl>(dialog, "frame_3"), kIpB);
+    QCOMPARE(child<MyIPCtrl>(dialog, "frame_3")->getIP(), kIpB);
+    MessageSpy spy;
+    child<QPushButton>(dialog, "bt_ok")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), 3000);
+
+    QCOMPARE(spy.texts(), QStringList());
+    QCOMPARE(g_appointIpAddr, kIpB);
+    QCOMPARE(m_window->equipmentList().size(), 1);
+    auto *table = child<QTableWidget>(m_window.get(), "tableWidget");
+    const QStringList expected{"1", "Hall-B", "HW-P04", kIpB, kMacB, "2.1", "Encryption", "Allow configuration"};
+    for (int c = 0; c < CEquipment::ColumnCount; ++c) {
+        QVERIFY(table->item(0, c));
+        QCOMPARE(table->item(0, c)->text(), expected[c]);
+    }
+    // Asked once, by unicast from the shared port.
+    QCOMPARE(m_sim->udpReceived(kIpB).last().value("via").toString(), QStringLiteral("unicast"));
+    QVERIFY(m_sim->udpReceived(kIpB).last().value("peer").toString().endsWith(":10002"));
 }
 
 QTEST_MAIN(TstJourney)
