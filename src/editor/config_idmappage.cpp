@@ -69,6 +69,28 @@ QString formPortText(const Ui_Config &ui)
     return (ui.checkBox->isChecked() || typed.isEmpty()) ? kDefaultPort : typed;
 }
 
+// Add and Modify: runs Set, then takes the master mode's target address. False
+// when Set refused (it has shown its message) or the address is empty or
+// 0.0.0.0 (`emptyMessage` is shown).
+bool setAndTakeTarget(Config &editor, const Ui_Config &ui, int emptyMessage, QString &address)
+{
+    editor.on_bt_Setup_clicked();
+    if (IsSetup) {
+        IsSetup = false;
+        return false;
+    }
+    if (!Config::isMasterMode(g_commMode)) {
+        address.clear();
+        return true;
+    }
+    address = PageTable::usableAddress(ui.frame_12);
+    if (address.isEmpty()) {
+        Msg::warn(&editor, GetStr(emptyMessage));
+        return false;
+    }
+    return true;
+}
+
 void writeFormRow(const Config &editor, const Ui_Config &ui, int row, const QString &address, const QString &port,
                   bool modify)
 {
@@ -169,18 +191,9 @@ void Config::on_bt_Add_clicked()
         m_workMin = m_workMax = 1;
         return;
     }
-    on_bt_Setup_clicked();
-    if (IsSetup) {
-        IsSetup = false;
+    QString address;
+    if (!setAndTakeTarget(*this, *ui, 5028, address))
         return;
-    }
-
-    const bool master = isMasterMode(g_commMode);
-    const QString address = master ? PageTable::usableAddress(ui->frame_12) : QString();
-    if (master && address.isEmpty()) {
-        Msg::warn(this, GetStr(5028));
-        return;
-    }
     const QString port = formPortText(*ui);
     writeFormRow(*this, *ui, m_idMapCount, address, port, false);
     ++m_idMapCount;
@@ -197,18 +210,9 @@ void Config::on_bt_Modbify_clicked()
         return;
     CIDMap &map = *pConfigure->m_idMaps.at(m_selIdMap);
     const CIDMap before = map;
-    on_bt_Setup_clicked();
-    if (IsSetup) {
-        IsSetup = false;
+    QString address;
+    if (!setAndTakeTarget(*this, *ui, 5031, address))
         return;
-    }
-
-    const bool master = isMasterMode(g_commMode);
-    const QString address = master ? PageTable::usableAddress(ui->frame_12) : QString();
-    if (master && address.isEmpty()) {
-        Msg::warn(this, GetStr(5031));
-        return;
-    }
     const QString port = formPortText(*ui);
     writeFormRow(*this, *ui, m_selIdMap, address, port, true);
     storeForm(*this, *ui, map, address, port);
