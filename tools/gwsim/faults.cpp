@@ -2,7 +2,9 @@
 
 #include "wire.h"
 
+#include <QJsonArray>
 #include <QJsonValue>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -42,7 +44,35 @@ bool readInt(const QJsonValue &v, int lo, int hi, int *out)
     return true;
 }
 
+// {"<command>": "hex", ...}: bytes per command code.
+bool readPerCommand(const QJsonValue &v, QMap<int, QByteArray> *out)
+{
+    if (!v.isObject())
+        return false;
+    const QJsonObject o = v.toObject();
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        bool ok = false;
+        const int command = it.key().toInt(&ok);
+        QByteArray bytes;
+        if (!ok || command < 0 || command > 255 || !readHex(it.value(), &bytes))
+            return false;
+        out->insert(command, bytes);
+    }
+    return true;
+}
+
 } // namespace
+
+bool Faults::readPace(const QJsonObject &o, bool isObject, const QStringList &otherKeys)
+{
+    if (!isObject)
+        return false;
+    for (const QString &k : o.keys())
+        if (k != "piece" && k != "gap_ms" && !otherKeys.contains(k))
+            return false;
+    return (!o.contains("piece") || readInt(o.value("piece"), 1, 65536, &dripPiece))
+        && (!o.contains("gap_ms") || readInt(o.value("gap_ms"), 0, 60000, &dripGapMs));
+}
 
 bool Faults::load(const QJsonObject &json, QString *error)
 {
@@ -62,6 +92,8 @@ bool Faults::load(const QJsonObject &json, QString *error)
         {"name_hex", [this](const QJsonValue &v) { hasNameHex = true; return readHex(v, &nameHex) && nameHex.size() <= 20; }},
         {"udp_repeat", [this](const QJsonValue &v) { return readInt(v, 1, 100000, &udpRepeat); }},
         {"udp_repeat_gap_ms", [this](const QJsonValue &v) { return readInt(v, 0, 10000, &udpRepeatGapMs); }},
+        {"udp_repeat_within_ms", [this](const QJsonValue &v) { return readInt(v, 1, 60000, &udpRepeatWithinMs); }},
+        {"udp_repeat_vary_ip", [this](const QJsonValue &v) { return readBool(v, &udpRepeatVaryIp); }},
         {"udp_prefix_hex", [this](const QJsonValue &v) { return readHex(v, &udpPrefix); }},
         {"tcp_refuse", [this](const QJsonValue &v) { return readBool(v, &tcpRefuse); }},
         {"tcp_silent", [this](const QJsonValue &v) { return readBool(v, &tcpSilent); }},
@@ -82,19 +114,27 @@ bool Faults::load(const QJsonObject &json, QString *error)
         {"read_truncate", [this](const QJsonValue &v) { return readInt(v, 0, 1 << 20, &readTruncate); }},
         {"read_drip", [this](const QJsonValue &v) {
              if (v.isBool()) {
-                 readDrip = v.toBool();
+                 if (v.toBool())
+                     dripCommands.insert(5);
                  return true;
              }
-             if (!v.isObject())
-                 return false;
-             readDrip = true;
-             const QJsonObject o = v.toObject();
-             for (const QString &k : o.keys())
-                 if (k != "piece" && k != "gap_ms")
-                     return false;
-             return (!o.contains("piece") || readInt(o.value("piece"), 1, 65536, &dripPiece))
-                 && (!o.contains("gap_ms") || readInt(o.value("gap_ms"), 0, 60000, &dripGapMs));
+             dripCommands.insert(5);
+             return readPace(v.toObject(), v.isObject(), {});
          }},
+        {"answer_drip", [this](const QJsonValue &v) {
+             const QJsonObject o = v.toObject();
+             if (!v.isObject() || !o.value("commands").isArray())
+                 return false;
+             for (const QJsonValue &c : o.value("commands").toArray()) {
+                 int command = 0;
+                 if (!readInt(c, 0, 255, &command))
+                     return false;
+                 dripCommands.insert(command);
+             }
+             return readPace(o, true, {"commands"});
+         }},
+        {"answer_prefix_hex", [this](const QJsonValue &v) { return readPerCommand(v, &answerPrefix); }},
+        {"answer_suffix_hex", [this](const QJsonValue &v) { return readPerCommand(v, &answerSuffix); }},
         {"drop_midway", [this](const QJsonValue &v) { return readBool(v, &dropMidway); }},
         {"read_silent", [this](const QJsonValue &v) { return readBool(v, &readSilent); }},
         {"keepalive_bad_header", [this](const QJsonValue &v) { return readBool(v, &keepaliveBadHeader); }},
@@ -103,6 +143,11 @@ bool Faults::load(const QJsonObject &json, QString *error)
         {"write_silent", [this](const QJsonValue &v) { return readBool(v, &writeSilent); }},
         {"keepalive_write_bad", [this](const QJsonValue &v) { return readBool(v, &keepaliveWriteBad); }},
     };
+    // One pace serves every dripped answer of a connection.
+    if (json.contains("read_drip") && json.contains("answer_drip")) {
+        *error = "\"read_drip\" and \"answer_drip\" cannot be combined: list command 5 in answer_drip";
+        return false;
+    }
     for (auto it = json.begin(); it != json.end(); ++it) {
         const auto reader = readers.find(it.key());
         if (reader == readers.end()) {

@@ -104,24 +104,24 @@ void Session::handleFrame(const QByteArray &frame)
         break;
     case 13:
         if (!authRefused(command) && !f.keepaliveSilent)
-            send(m_gateway->keepAliveReply());
+            answer(command, m_gateway->keepAliveReply());
         break;
     case 6:
         if (authRefused(command))
             break;
         if (f.writeAnswerCode5) {
-            send(answer16(5, 8));
+            answer(command, answer16(5, 8));
             break;
         }
         m_gateway->storeBlock(frame);
         if (!f.writeSilent)
-            send(answer16(6, 8));
+            answer(command, answer16(6, 8));
         break;
     case 14:
         if (authRefused(command))
             break;
         m_gateway->storeKeepAlive(frame);
-        send(answer16(f.keepaliveWriteBad ? 0x0D : 0x0E, 8));
+        answer(command, answer16(f.keepaliveWriteBad ? 0x0D : 0x0E, 8));
         break;
     default:
         break;
@@ -139,7 +139,10 @@ void Session::handlePassword(const QByteArray &frame)
     QByteArray reply = answer16(7, accepted ? 8 : 9);
     if (f.pwShort)
         reply = reply.left(4);
-    sendLater(f.pwDelayMs, reply);
+    if (f.pwDelayMs <= 0)
+        answer(7, reply);
+    else
+        QTimer::singleShot(f.pwDelayMs, this, [this, reply] { answer(7, reply); });
 }
 
 void Session::handleRead()
@@ -157,11 +160,17 @@ void Session::handleRead()
         closeBySim();
         return;
     }
-    if (f.readDrip) {
-        startDrip(block);
-        return;
-    }
-    send(block);
+    answer(5, block);
+}
+
+void Session::answer(int command, const QByteArray &bytes)
+{
+    const Faults &f = m_gateway->faults();
+    const QByteArray whole = f.answerPrefix.value(command) + bytes + f.answerSuffix.value(command);
+    if (f.dripCommands.contains(command))
+        drip(whole);
+    else
+        send(whole);
 }
 
 void Session::send(const QByteArray &bytes, bool partial)
@@ -173,24 +182,18 @@ void Session::send(const QByteArray &bytes, bool partial)
     logFrame("send", bytes, partial);
 }
 
-void Session::sendLater(int delayMs, const QByteArray &bytes)
+void Session::drip(const QByteArray &bytes)
 {
-    if (delayMs <= 0) {
-        send(bytes);
-        return;
-    }
-    QTimer::singleShot(delayMs, this, [this, bytes] { send(bytes); });
-}
-
-void Session::startDrip(const QByteArray &bytes)
-{
-    const Faults &f = m_gateway->faults();
-    m_dripRest = bytes;
+    // Answers queue behind one another, as they would on a slow line.
+    m_dripRest.append(bytes);
+    m_dripWhole += bytes.size();
     if (!m_drip) {
         m_drip = new QTimer(this);
         connect(m_drip, &QTimer::timeout, this, &Session::dripStep);
     }
-    m_drip->start(f.dripGapMs);
+    if (m_drip->isActive())
+        return;
+    m_drip->start(m_gateway->faults().dripGapMs);
     // The first piece goes out at once, like a gateway that starts answering.
     dripStep();
 }
@@ -199,9 +202,11 @@ void Session::dripStep()
 {
     const QByteArray part = m_dripRest.left(m_gateway->faults().dripPiece);
     m_dripRest.remove(0, part.size());
-    send(part, !m_dripRest.isEmpty() || part.size() < m_gateway->readAnswer().size());
-    if (m_dripRest.isEmpty())
+    send(part, part.size() < m_dripWhole);
+    if (m_dripRest.isEmpty()) {
         m_drip->stop();
+        m_dripWhole = 0;
+    }
 }
 
 void Session::closeBySim()

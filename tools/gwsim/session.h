@@ -26,8 +26,9 @@ private:
     void handlePassword(const QByteArray &frame);
     void handleRead();
     void send(const QByteArray &bytes, bool partial = false);
-    void sendLater(int delayMs, const QByteArray &bytes);
-    void startDrip(const QByteArray &bytes);
+    // The answer to `command`, with its prefix and suffix, dripped when asked to.
+    void answer(int command, const QByteArray &bytes);
+    void drip(const QByteArray &bytes);
     void dripStep();
     void closeBySim();
     void logFrame(const char *dir, const QByteArray &bytes, bool partial);
@@ -46,4 +47,5 @@ private:
     bool m_closedBySim = false;
     QTimer *m_drip = nullptr;
     QByteArray m_dripRest;
+    qint64 m_dripWhole = 0; // bytes queued since the drip last ran dry
 };

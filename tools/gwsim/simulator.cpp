@@ -181,27 +181,51 @@ void Simulator::answer(Endpoint *endpoint, const QHostAddress &peer, quint16 por
     logDatagram(gw.ip(), "send", peer, port, a);
     if (f.udpRepeat <= 1)
         return;
-    if (f.udpRepeatGapMs <= 0) {
-        int sent = 1;
-        for (int i = 1; i < f.udpRepeat; ++i)
-            if (endpoint->udp->writeDatagram(a, peer, port) == a.size())
-                ++sent;
-        m_log.write({{"event", "udp_repeat"}, {"gw", gw.ip()}, {"sent", sent}});
+    // Copy k (from 1) of the answer; with udp_repeat_vary_ip each copy speaks
+    // for another address, as a flood of distinct devices would.
+    const quint32 ipBase = QHostAddress(f.answerIp.isEmpty() ? gw.ip() : f.answerIp).toIPv4Address();
+    const auto copy = [a, ipBase, vary = f.udpRepeatVaryIp](int k) {
+        QByteArray c = a;
+        if (vary && c.size() >= 40)
+            Wire::put32(c, 36, ipBase + quint32(k));
+        return c;
+    };
+    // Copies sent per tick, and the tick: all at once, one per gap, or spread over a time.
+    int perTick = f.udpRepeat - 1;
+    int tickMs = 0;
+    if (f.udpRepeatWithinMs > 0) {
+        tickMs = 1;
+        perTick = (f.udpRepeat - 1 + f.udpRepeatWithinMs - 1) / f.udpRepeatWithinMs;
+    } else if (f.udpRepeatGapMs > 0) {
+        tickMs = f.udpRepeatGapMs;
+        perTick = 1;
+    }
+    auto next = std::make_shared<int>(1);
+    auto sent = std::make_shared<int>(1);
+    const auto burst = [this, endpoint, peer, port, copy, next, sent, perTick, total = f.udpRepeat] {
+        for (int i = 0; i < perTick && *next < total; ++i, ++*next) {
+            const QByteArray c = copy(*next);
+            if (endpoint->udp->writeDatagram(c, peer, port) == c.size())
+                ++*sent;
+        }
+        if (*next < total)
+            return false;
+        m_log.write({{"event", "udp_repeat"}, {"gw", endpoint->gateway->ip()}, {"sent", *sent}});
+        return true;
+    };
+    if (tickMs == 0) {
+        burst();
         return;
     }
     auto *timer = new QTimer(this);
-    auto left = std::make_shared<int>(f.udpRepeat - 1);
-    auto sent = std::make_shared<int>(1);
-    connect(timer, &QTimer::timeout, this, [this, timer, left, sent, endpoint, peer, port, a] {
-        if (endpoint->udp->writeDatagram(a, peer, port) == a.size())
-            ++*sent;
-        if (--*left > 0)
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, [timer, burst] {
+        if (!burst())
             return;
-        m_log.write({{"event", "udp_repeat"}, {"gw", endpoint->gateway->ip()}, {"sent", *sent}});
         timer->stop();
         timer->deleteLater();
     });
-    timer->start(f.udpRepeatGapMs);
+    timer->start(tickMs);
 }
 
 void Simulator::onNewConnection(Endpoint *endpoint)
