@@ -26,6 +26,9 @@ bool connectTo(QTcpSocket &socket, const QString &ip, int timeoutMs)
 
 bool send(QTcpSocket &socket, const QByteArray &frame, int timeoutMs)
 {
+    // Bytes already waiting cannot be the answer to a request not yet sent: a
+    // gateway talking out of turn would otherwise have them taken for it.
+    socket.skip(socket.bytesAvailable());
     if (socket.state() != QAbstractSocket::ConnectedState || socket.write(frame) != frame.size())
         return false;
     QDeadlineTimer deadline(timeoutMs);

@@ -18,7 +18,8 @@ constexpr int PasswordWriteTimeoutMs = 30000;
 // Closes the socket if open, connects it to ip:18801 and waits; on failure the socket is closed again.
 bool connectTo(QTcpSocket &socket, const QString &ip, int timeoutMs = ConnectTimeoutMs);
 
-// Writes the whole frame and waits until it has left; false when that did not happen in time.
+// Drops the bytes already received, then writes the whole frame and waits
+// until it has left; false when that did not happen in time.
 bool send(QTcpSocket &socket, const QByteArray &frame, int timeoutMs = WriteTimeoutMs);
 
 // True at once when bytes are waiting, otherwise waits up to timeoutMs for some.
