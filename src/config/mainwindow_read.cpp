@@ -92,7 +92,9 @@ Outcome readConfiguration(QTcpSocket &socket, CConfigure &fresh, int32_t &commMo
     if (!CommandChannel::send(socket, Frames::readKeepAliveRequest()) || !CommandChannel::waitForAnswer(socket))
         return failed();
     const QByteArray reply = CommandChannel::readAnswer(socket, Block::KeepAliveSize);
-    if (!Block::startsWithCode(reply, Block::KeepAliveReadCode))
+    // A reply cut short would read as keep-alive off with time 0, which a
+    // later write would store in the gateway.
+    if (reply.size() < Block::KeepAliveSize || !Block::startsWithCode(reply, Block::KeepAliveReadCode))
         return failed(4022);
 
     const BlockReader::Result parsed = BlockReader::read(block, fresh);
