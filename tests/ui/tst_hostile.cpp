@@ -81,6 +81,15 @@ QJsonObject drip(const QList<int> &commands)
     return QJsonObject{{"answer_drip", QJsonObject{{"commands", list}, {"piece", 1}, {"gap_ms", DripGapMs}}}};
 }
 
+// The first half of each listed answer, then nothing for a minute on an open connection.
+QJsonObject halfAnswer(const QList<int> &commands)
+{
+    QJsonArray list;
+    for (int c : commands)
+        list << c;
+    return QJsonObject{{"answer_drip", QJsonObject{{"commands", list}, {"piece", 8}, {"gap_ms", 60000}}}};
+}
+
 CConfigure *workingCopy()
 {
     auto *c = new CConfigure;
@@ -285,6 +294,9 @@ void TestHostile::readStaysBounded_data()
         // Each read call waits for one more byte; the keep-alive question then meets block bytes.
         {"block at one byte per 500 ms", 130400, "", drip({5}), readFailed, false, ReadCalls * DripGapMs + answer},
         {"keep-alive answer at one byte per 500 ms", 130400, "", drip({13}), GetStr(4022), false, answer},
+        {"half a keep-alive answer, connection kept", 130400, "", halfAnswer({13}), GetStr(4022), false, answer},
+        // Its first eight bytes are all the acceptance there is; the rest is not waited for beyond the wait.
+        {"half a password answer, connection kept", 30203, "pw12", halfAnswer({7}), QString(), true, answer},
         {"password answer at one byte per 500 ms", 130400, "pw12", drip({7}), GetStr(4014), false, answer},
         // Sent with the password answer, before the tool asked for anything.
         {"keep-alive answer ahead of the read request", 130400, "pw12",
@@ -384,11 +396,13 @@ void TestHostile::unsolicitedBytesOnConnect()
     QVERIFY(allClosed(sim, gateway.ip));
     QCOMPARE(fileBytes(m_file), kFileBytes);
     if (spy.texts().isEmpty()) {
+        qInfo("the stray bytes were dropped before the request");
         QVERIFY(pConfigure && pConfigure != working);
         QCOMPARE(pConfigure->m_name, QStringLiteral("Hostile-2"));
         QCOMPARE(pConfigure->m_advance.m_aliveTime, uint64_t(45));
         QCOMPARE(GatewayBench::editors().size(), 1);
     } else {
+        qInfo("the stray bytes were taken for the start of the block");
         QCOMPARE(spy.texts(), QStringList{GetStr(4020)});
         QCOMPARE(pConfigure, working);
         QCOMPARE(snapshot(), before);
@@ -416,6 +430,11 @@ void TestHostile::writeStaysBounded_data()
     // Only the code of an answer counts, and it comes within the wait.
     QTest::newRow("keep-alive answer at one byte per 500 ms") << drip({14}) << false << success << true
                                                               << answer + MarginMs;
+    // The acceptance is in the first half; the keep-alive exchange follows as usual.
+    QTest::newRow("half a block answer, connection kept") << halfAnswer({6}) << false << success << true
+                                                          << answer + MarginMs;
+    QTest::newRow("half a keep-alive answer, connection kept") << halfAnswer({14}) << false << success << true
+                                                               << answer + MarginMs;
     QTest::newRow("acceptances ahead of the block, block refused")
         << QJsonObject{{"answer_suffix_hex", ahead(answer16(6) + answer16(14))}, {"write_answer_code5", true}} << true
         << writeFailed << false << answer + MarginMs;
