@@ -86,6 +86,7 @@ void MainWindow::on_bt_Search_clicked()
 
 void MainWindow::clientMessage()
 {
+    bool refreshedAny = false;
     while (m_refreshSocket.hasPendingDatagrams()) {
         QByteArray datagram(Discovery::AnswerSize, '\0');
         const qint64 n = m_refreshSocket.readDatagram(datagram.data(), datagram.size(), &m_peerAddr, &m_peerPort);
@@ -98,9 +99,13 @@ void MainWindow::clientMessage()
         if (!entry)
             continue;
         *entry = refreshed;
-        // The row is redrawn every time, so the table never shows other values than the list.
-        fillTable();
+        refreshedAny = true;
     }
+    // Redrawn once for all the answers read, so the table never shows other
+    // values than the list; per answer, a gateway repeating itself would
+    // freeze the window redrawing every row again and again.
+    if (refreshedAny)
+        fillTable();
 }
 
 void MainWindow::Slot_ClearWidget(QVector<CEquipment *> records)

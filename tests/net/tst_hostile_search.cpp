@@ -7,6 +7,8 @@
 #include "config/configure.h"
 #include "config/globals.h"
 #include "discovery/equipment.h"
+#include "editor/config.h"
+#include "support/gatewaybench.h"
 #include "support/messagespy.h"
 #include "support/netlab.h"
 #include "support/simprocess.h"
@@ -34,6 +36,7 @@ private Q_SLOTS:
     void nameWithoutZeroInHighLatin1();
     void floodOfAnswers_data();
     void floodOfAnswers();
+    void floodOfRefreshAnswers();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -224,6 +227,57 @@ void TstHostileSearch::floodOfAnswers()
     QCOMPARE(snapshot(), before);
     QCOMPARE(g_commMode, 2);
     QCOMPARE(fileBytes(m_file), kFileBytes);
+}
+
+void TstHostileSearch::floodOfRefreshAnswers()
+{
+    LAB_UP(lab);
+    // A long list from an earlier search; the gateway read answers the
+    // refresh after the read 3000 times within a second, with a name that
+    // has no zero byte.
+    constexpr int Listed = 400;
+    constexpr int Copies = 3000;
+    constexpr int WithinMs = 1000;
+    const QByteArray name = QByteArray::fromHex("c4d6dce9ff") + QByteArray(15, 'x');
+    SimProcess *sim = lab.startSimulator(QJsonObject{{"gateways", QJsonArray{QJsonObject{
+        {"ip", "10.77.0.2"}, {"model", 130400}, {"firmware", "2.3"},
+        {"faults", QJsonObject{{"udp_repeat", Copies}, {"udp_repeat_within_ms", WithinMs},
+                               {"name_hex", QString::fromLatin1(name.toHex())}}}}}}});
+    QVERIFY2(sim, qPrintable(lab.errorText()));
+    QList<GatewayBench::Gateway> gateways{GatewayBench::Gateway(QStringLiteral("10.77.0.2"), 130400)};
+    for (int i = 1; i < Listed; ++i)
+        gateways << GatewayBench::Gateway(QStringLiteral("10.81.%1.%2").arg(i / 200).arg(i % 200 + 1), 130200);
+    auto w = GatewayBench::window(gateways);
+    GatewayBench::select(*w, 0);
+    MessageSpy spy;
+
+    w->OnConfigure();
+    QCOMPARE(spy.texts(), QStringList());
+    QCOMPARE(GatewayBench::editors().size(), 1);
+    // The window keeps answering while the flood lasts.
+    QElapsedTimer sinceTick;
+    qint64 longestStall = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { longestStall = qMax(longestStall, sinceTick.restart()); });
+    ticker.start(20);
+    sinceTick.start();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < WithinMs + 1000)
+        QTest::qWait(50);
+    longestStall = qMax(longestStall, sinceTick.elapsed());
+    qInfo("longest stall %lld ms", longestStall);
+    GatewayBench::closeEditors();
+
+    QVERIFY(sim->waitForLog([&](const QList<QJsonObject> &) { return !sim->events("udp_repeat").isEmpty(); }, 3000));
+    QVERIFY2(longestStall < 1000, qPrintable(QString::number(longestStall)));
+    QCOMPARE(w->equipmentList().size(), Listed);
+    const CEquipment *refreshed = w->equipmentList().first();
+    QCOMPARE(refreshed->m_name, QString::fromLatin1(name));
+    QCOMPARE(refreshed->m_firmware, QStringLiteral("2.3"));
+    QCOMPARE(refreshed->m_number, QStringLiteral("1"));
+    QCOMPARE(cell(*w, 0, 1), QString::fromLatin1(name));
+    QCOMPARE(cell(*w, Listed - 1, 3), gateways.last().ip);
 }
 
 QTEST_MAIN(TstHostileSearch)
