@@ -1,8 +1,10 @@
 // One engineer's whole journey through the real main window, against two
 // simulated HW-P04 gateways in a throwaway network: search, select, read with
-// a password, edit several pages, save to a file and download, open that file
-// and download it to the second gateway, then locate and reset. Each step is
-// one test function; they build on each other, so a failed step skips the rest.
+// a password, edit several pages, save to a file and download, read the
+// gateway back, open the file and download it to the second gateway, keep an
+// edit through the close prompt, locate and reset, then find a gateway by its
+// address. Each step is one test function; they build on each other, so a
+// failed step skips the rest.
 #include "app/mainwindow.h"
 #include "app/myipctrl.h"
 #include "config/globals.h"
