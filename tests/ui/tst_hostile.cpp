@@ -42,6 +42,7 @@ private Q_SLOTS:
     void simulatorShapesItsAnswers_data();
     void simulatorShapesItsAnswers();
     void simulatorFloodsWithDistinctDevices();
+    void simulatorRefusesTwoPaces();
     void readStaysBounded_data();
     void readStaysBounded();
     void unsolicitedBytesOnConnect();
@@ -260,6 +261,15 @@ void TestHostile::simulatorFloodsWithDistinctDevices()
     QVERIFY(addresses.contains(QHostAddress("10.80.0.0").toIPv4Address() + Copies - 1));
     // Spread over the time asked for rather than sent in one go.
     QVERIFY2(lastAt >= WithinMs / 2, qPrintable(QString::number(lastAt)));
+}
+
+void TestHostile::simulatorRefusesTwoPaces()
+{
+    SimProcess sim;
+    QVERIFY(!sim.start(GatewayBench::simConfig(Gateway(SimProcess::uniqueLoopbackIp(), 130400),
+                                               {{"read_drip", true}, {"answer_drip", drip({13}).value("answer_drip")}})));
+    QVERIFY2(sim.errorText().contains("cannot be combined"), qPrintable(sim.errorText()));
+    QVERIFY(!sim.isRunning());
 }
 
 void TestHostile::readStaysBounded_data()
