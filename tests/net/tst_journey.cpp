@@ -2,11 +2,12 @@
 // simulated HW-P04 gateways in a throwaway network: search, select, read with
 // a password, edit several pages, save to a file and download, read the
 // gateway back, open the file and download it to the second gateway, keep an
-// edit through the close prompt, locate and reset, then find a gateway by its
-// address. Each step is one test function; they build on each other, so a
-// failed step skips the rest.
+// edit through the close prompt, locate and reset, find a gateway by its
+// address and switch it to a master mode. Each step is one test function;
+// they build on each other, so a failed step skips the rest.
 #include "app/mainwindow.h"
 #include "app/myipctrl.h"
+#include "config/configure.h"
 #include "config/globals.h"
 #include "editor/config.h"
 #include "editor/dialog_load.h"
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void closePromptKeepsTheEdits();
     void locateAndRemoteReset();
     void ipSearchAfterConfigureFindsTheGateway();
+    void masterModeWrittenWithoutPriorityLists();
 
 private:
     bool stepsSoFarPassed();
@@ -820,6 +822,67 @@ void TstJourney::ipSearchAfterConfigureFindsTheGateway()
     // Asked once, by unicast from the shared port.
     QCOMPARE(m_sim->udpReceived(kIpB).last().value("via").toString(), QStringLiteral("unicast"));
     QVERIFY(m_sim->udpReceived(kIpB).last().value("peer").toString().endsWith(":10002"));
+}
+
+void TstJourney::masterModeWrittenWithoutPriorityLists()
+{
+    STEP_GUARD();
+    // The list now holds the second gateway alone.
+    CHECKED(clickRow(0));
+    QCOMPARE(g_appointIpAddr, kIpB);
+    PackedBlock before;
+    QVERIFY(splitPacked(m_sim->heldBlock(kIpB), kPorts, before));
+    MessageSpy spy;
+    {
+        const auto answerer = answering(kPasswordB, QString());
+        child<QPushButton>(m_window.get(), "bt_Configure")->click();
+        QCOMPARE(answerer->handled(), 1);
+    }
+    Config *editor = onlyEditor();
+    QVERIFY(editor);
+    QVERIFY(pConfigure && !pConfigure->m_masters.isEmpty() && !pConfigure->m_requests.isEmpty());
+
+    // Slave to master: the ID mappings go, after the question.
+    spy.answerNext(QMessageBox::Yes);
+    QTest::mouseClick(child<QRadioButton>(editor, "RD_RTU_Master"), Qt::LeftButton);
+    QCOMPARE(spy.texts(), QStringList{"This operation will clear the ID Mapping, whether to continue?"});
+    QCOMPARE(g_commMode, 1);
+    QVERIFY(pConfigure->m_idMaps.isEmpty());
+
+    // A master mode needs a mapping to a Modbus TCP server.
+    CHECKED(showPage(editor, 3));
+    typeAddress(editor, child<MyIPCtrl>(editor, "frame_12"), QStringLiteral("10.77.5.6"));
+    child<QLineEdit>(editor, "lineEdit_min")->setText("1");
+    child<QLineEdit>(editor, "lineEdit_max")->setText("10");
+    child<QLineEdit>(editor, "lineEdit_offset")->setText("0");
+    child<QPushButton>(editor, "bt_Add")->click();
+    QCOMPARE(pConfigure->m_idMaps.size(), 1);
+
+    spy.clear();
+    spy.answerNext(QMessageBox::Cancel); // no restart now
+    Watchdog watchdog;
+    QPointer<Config> watched(editor);
+    Dialog_Load *load = openLoadDialog(editor);
+    QVERIFY(load);
+    child<QRadioButton>(load, "rd2")->click();
+    child<QPushButton>(load, "bt_ok")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY2(watchdog.elapsed() < 8000, qPrintable(QString::number(watchdog.elapsed())));
+    QCOMPARE(spy.texts(), QStringList{GetStr(15005)});
+    QVERIFY(watched.isNull());
+
+    // Written in master mode: the one mapping, and no specified masters or requests,
+    // which the configuration no longer holds either.
+    PackedBlock expected = before;
+    expected.common[3] = char(1);
+    expected.idMaps = {QByteArray::fromHex("0a4d0506") + be32(502) + be32(0) + QByteArray::fromHex("010a0000")};
+    expected.masters.clear();
+    expected.requests.clear();
+    PackedBlock written;
+    QVERIFY(splitPacked(m_sim->heldBlock(kIpB), kPorts, written));
+    QVERIFY2(written == expected, qPrintable("written:\n" + describe(written) + "\nexpected:\n" + describe(expected)));
+    QVERIFY(pConfigure->m_masters.isEmpty());
+    QVERIFY(pConfigure->m_requests.isEmpty());
 }
 
 QTEST_MAIN(TstJourney)
