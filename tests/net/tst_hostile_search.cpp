@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHostAddress>
 #include <QJsonArray>
 #include <QSet>
 #include <QTableWidget>

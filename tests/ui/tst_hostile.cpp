@@ -3,12 +3,10 @@
 // their waits, say what went wrong, and leave the configuration and its file
 // as they were unless the user asked for them to change.
 #include "app/mainwindow.h"
-#include "config/blockformat.h"
 #include "config/blockwriter.h"
 #include "config/commandchannel.h"
 #include "config/configure.h"
 #include "config/globals.h"
-#include "config/modelcatalogue.h"
 #include "editor/config.h"
 #include "messages/messagetable.h"
 #include "support/gatewaybench.h"
