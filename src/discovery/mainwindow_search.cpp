@@ -1,16 +1,11 @@
 // Device search, list refresh and hand-over of the main window.
 #include "app/mainwindow.h"
 
+#include "config/globals.h"
+#include "discovery/dialog_setip.h"
 #include "discovery/discoveryanswer.h"
 #include "discovery/wait.h"
-
 #include "ui_mainwindow.h"
-
-// Without the search-by-IP dialog linked in, nothing can have opened it.
-#if __has_include("discovery/dialog_setip.h")
-#include "discovery/dialog_setip.h"
-#define ZUV_HAVE_DIALOG_SETIP 1
-#endif
 
 #include <QDebug>
 #include <QHeaderView>
@@ -30,6 +25,7 @@ void MainWindow::on_bt_Search_clicked()
 {
     QTableWidget *table = ui->tableWidget;
     clearEquipment();
+    forgetSelection();
     table->setRowCount(0);
     table->setRowCount(m_equipmentList.size() + BlankRows);
 
@@ -84,6 +80,13 @@ void MainWindow::on_bt_Search_clicked()
     table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
 }
 
+void MainWindow::forgetSelection()
+{
+    m_selectedRow = -1;
+    m_clickList1Item1 = m_clickList1Item2 = -1;
+    EnableMyButton(false);
+}
+
 void MainWindow::clientMessage()
 {
     bool refreshedAny = false;
@@ -113,6 +116,7 @@ void MainWindow::Slot_ClearWidget(QVector<CEquipment *> records)
     QTableWidget *table = ui->tableWidget;
     table->setRowCount(0);
     clearEquipment();
+    forgetSelection();
     table->setRowCount(BlankRows);
     if (!records.isEmpty() && records.first())
         m_equipmentList.append(new CEquipment(*records.first()));
@@ -120,8 +124,6 @@ void MainWindow::Slot_ClearWidget(QVector<CEquipment *> records)
     fillTable();
     table->horizontalHeader()->setStretchLastSection(true);
     table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
-#ifdef ZUV_HAVE_DIALOG_SETIP
     if (m_ipSearchDialog)
         m_ipSearchDialog->close();
-#endif
 }

@@ -3,6 +3,7 @@
 #include "support/simprocess.h"
 
 #include <QHeaderView>
+#include <QPushButton>
 #include <QJsonArray>
 #include <QTableWidget>
 #include <QTimer>
@@ -178,6 +179,11 @@ void TstRefresh::handOver()
     auto w = newWindow();
     for (int i = 0; i < listedBefore; ++i)
         w->equipmentList() << entry(QString::number(i + 1), QString("10.0.0.%1").arg(i + 1), "listed");
+    w->fillTable();
+    if (listedBefore > 0) {
+        w->on_tableWidget_cellClicked(listedBefore - 1, 0);
+        QVERIFY(w->findChild<QPushButton *>("bt_Configure")->isEnabled());
+    }
 
     QVector<CEquipment *> handed;
     for (int i = 0; i < records; ++i)
@@ -199,6 +205,10 @@ void TstRefresh::handOver()
         QVERIFY(table(*w)->item(1, CEquipment::IpAddress) == nullptr);
     }
     QVERIFY(table(*w)->horizontalHeader()->stretchLastSection());
+    // A row number of the old list would name another gateway in the new one.
+    QCOMPARE(w->selectedRow(), -1);
+    for (const char *name : {"bt_Configure", "bt_Locate", "bt_Remotely_reset", "bt_Save"})
+        QVERIFY2(!w->findChild<QPushButton *>(name)->isEnabled(), name);
 }
 
 QTEST_MAIN(TstRefresh)
