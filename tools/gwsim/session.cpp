@@ -142,7 +142,7 @@ void Session::handlePassword(const QByteArray &frame)
     if (f.pwDelayMs <= 0)
         answer(7, reply);
     else
-        QTimer::singleShot(f.pwDelayMs, this, [this, reply] { answer(7, reply); });
+        QTimer::singleShot(f.pwDelayMs, Qt::PreciseTimer, this, [this, reply] { answer(7, reply); });
 }
 
 void Session::handleRead()
@@ -189,6 +189,7 @@ void Session::drip(const QByteArray &bytes)
     m_dripWhole += bytes.size();
     if (!m_drip) {
         m_drip = new QTimer(this);
+        m_drip->setTimerType(Qt::PreciseTimer);
         connect(m_drip, &QTimer::timeout, this, &Session::dripStep);
     }
     if (m_drip->isActive())
