@@ -6,6 +6,7 @@
 #include "editor/config.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -40,8 +41,13 @@ void installModel(int code, int commMode)
 Config *openOn(int page)
 {
     auto *editor = new Config;
-    editor->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(page);
+    showPage(editor, page);
     return editor;
+}
+
+void showPage(Config *editor, int page)
+{
+    child<QTabWidget>(editor, "tabWidget")->setCurrentIndex(page);
 }
 
 QLineEdit *edit(Config *editor, const char *name)
@@ -57,6 +63,11 @@ QCheckBox *box(Config *editor, const char *name)
 QPushButton *button(Config *editor, const char *name)
 {
     return child<QPushButton>(editor, name);
+}
+
+QComboBox *combo(Config *editor, const char *name)
+{
+    return child<QComboBox>(editor, name);
 }
 
 QTableWidget *table(Config *editor, const char *name)

@@ -5,6 +5,7 @@
 class Config;
 class MyIPCtrl;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -19,10 +20,13 @@ void installModel(int code, int commMode);
 
 // A new editor showing page `page`; delete it when done.
 Config *openOn(int page);
+// Turns the editor to `page`, storing the page left and filling the one entered.
+void showPage(Config *editor, int page);
 
 QLineEdit *edit(Config *editor, const char *name);
 QCheckBox *box(Config *editor, const char *name);
 QPushButton *button(Config *editor, const char *name);
+QComboBox *combo(Config *editor, const char *name);
 QTableWidget *table(Config *editor, const char *name);
 MyIPCtrl *ipCtrl(Config *editor, const char *name);
 
