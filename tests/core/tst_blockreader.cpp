@@ -7,8 +7,7 @@
 
 namespace {
 
-// An all-zero block of the given length with a command-5 header, patched with
-// "offset hex, offset hex, ...".
+// A zeroed block with a command-5 header, patched with "offset hex, offset hex, ...".
 QByteArray block(int length, const QString &patches)
 {
     QByteArray b(length, '\0');
