@@ -16,19 +16,16 @@
 class ModbusServer
 {
 public:
-    ModbusServer();
-    ~ModbusServer();
+    ModbusServer() = default;
+    ~ModbusServer() { stop(); }
     ModbusServer(const ModbusServer &) = delete;
     ModbusServer &operator=(const ModbusServer &) = delete;
 
-    // Path of the built server, next to the gateway simulator.
-    static QString program();
-
     // extraArgs: e.g. {"--silent"}, {"--delay-ms", "2500", "--delay-count", "1"},
-    // {"--close-after", "1"}. False (with errorText()) when it was not ready in time.
-    bool start(const QStringList &extraArgs = {}, int readyTimeoutMs = 5000);
-    // SIGTERM, then SIGKILL after 2 s; true when it ended cleanly with status 0.
-    bool stop();
+    // {"--close-after", "1"}. False (with errorText()) when it was not ready within 5 s.
+    bool start(const QStringList &extraArgs = {});
+    // SIGTERM, then SIGKILL after 2 s.
+    void stop();
     QString errorText() const { return m_error; }
     quint16 port() const { return m_port; }
 
@@ -37,7 +34,7 @@ public:
     QList<QByteArray> logged(const QString &tag = QStringLiteral("req")) const;
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
     QString m_error;
