@@ -2,7 +2,6 @@
 #include "app/myipctrl.h"
 #include "config/globals.h"
 #include "discovery/dialog_setip.h"
-#include "messages/messagetable.h"
 #include "support/messagespy.h"
 #include "support/netlab.h"
 #include "support/simprocess.h"
@@ -17,37 +16,6 @@
 
 #include <memory>
 
-// The search by IP address, run for real inside a throwaway network: the test
-// process is moved into the lab's pc namespace before the dialog makes its
-// socket, so its request never leaves the lab.
-class TstIpSearch : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void init();
-    void cleanup();
-    void answerBecomesOnlyEntry();
-    void unsupportedModelListedButNotSelectable();
-    void incompleteAddressSendsNothing_data();
-    void incompleteAddressSendsNothing();
-    void datagramsReadTogether_data();
-    void datagramsReadTogether();
-    void silentAddressKeepsDialogOpen();
-    void closedDialogLeavesPortToRefresh();
-    void busyPortIsReported();
-    void unroutableAddressIsReported();
-
-private:
-    // Opens the dialog from the main window's button, as the user does.
-    Dialog_SetIP *openDialog();
-    void typeAndSearch(const QString &address);
-    QStringList listedNames() const;
-
-    std::unique_ptr<MainWindow> m_window;
-    Dialog_SetIP *m_dialog = nullptr;
-};
-
 namespace {
 
 const QString kPc = QStringLiteral("10.77.0.1");
@@ -55,21 +23,13 @@ const QString kGateway = QStringLiteral("10.77.0.2");
 // Inside the lab's subnet, but nobody has it.
 const QString kNobody = QStringLiteral("10.77.0.50");
 
-QJsonObject configOf(const QJsonArray &gateways)
-{
-    return QJsonObject{{"gateways", gateways}};
-}
-
 // A discovery answer of a KX500-DL-2RS named `name`; `header` replaces its first four bytes.
 QByteArray answer(const QString &name, const QByteArray &header = QByteArray::fromHex("00000003"), int size = 68)
 {
     QByteArray a(68, '\0');
     a.replace(0, 4, header);
     a[7] = 0x3c;
-    const int model = 130200;
-    a[9] = char(model >> 16);
-    a[10] = char((model >> 8) & 0xff);
-    a[11] = char(model & 0xff);
+    a.replace(9, 3, QByteArray::fromHex("01fc98")); // model 130200
     a[25] = 2;
     a[27] = 1;
     a.replace(36, 4, QByteArray::fromHex("0a4d0063"));
@@ -78,284 +38,236 @@ QByteArray answer(const QString &name, const QByteArray &header = QByteArray::fr
     return a.left(size).leftJustified(size, '\0');
 }
 
+// Sends the datagrams to the dialog's port at once, from loopback inside the lab.
+bool sendToDialog(const QList<QByteArray> &datagrams)
+{
+    QUdpSocket peer;
+    if (!peer.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0))
+        return false;
+    for (const QByteArray &d : datagrams) {
+        if (peer.writeDatagram(d, QHostAddress(QStringLiteral("127.0.0.1")), Dialog_SetIP::LocalPort) != d.size())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-#define LAB_UP(lab, topology)                                                                                        \
-    if (!NetLab::unavailableReason().isEmpty())                                                                      \
-        QSKIP(qPrintable(NetLab::unavailableReason()));                                                             \
-    NetLab lab;                                                                                                      \
-    QVERIFY2(lab.up(topology), qPrintable(lab.errorText()));                                                         \
-    QVERIFY(lab.inPcNamespace())
-
-void TstIpSearch::init()
+// The search by IP address, run for real inside a throwaway network: the test
+// process is moved into the lab's pc namespace before any socket is made, so
+// no request ever leaves the lab.
+class TstIpSearch : public QObject
 {
-    g_appointIpAddr.clear();
-}
+    Q_OBJECT
 
-void TstIpSearch::cleanup()
-{
-    m_window.reset();
-    m_dialog = nullptr;
-}
+    MyIPCtrl *control() const { return m_dialog->findChild<MyIPCtrl *>(QStringLiteral("frame_3")); }
+    void click(const char *name) { m_dialog->findChild<QPushButton *>(QLatin1String(name))->click(); }
 
-Dialog_SetIP *TstIpSearch::openDialog()
-{
-    m_window = std::make_unique<MainWindow>();
-    m_window->netTimer()->stop();
-    m_window->show();
-    m_window->findChild<QPushButton *>(QStringLiteral("bt_CappointIP"))->click();
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *d = qobject_cast<Dialog_SetIP *>(w))
-            m_dialog = d;
+    void typeAndSearch(const QString &address)
+    {
+        control()->setIP(address);
+        click("bt_ok");
     }
-    return m_dialog;
-}
 
-void TstIpSearch::typeAndSearch(const QString &address)
-{
-    m_dialog->findChild<MyIPCtrl *>(QStringLiteral("frame_3"))->setIP(address);
-    m_dialog->findChild<QPushButton *>(QStringLiteral("bt_ok"))->click();
-}
-
-QStringList TstIpSearch::listedNames() const
-{
-    QStringList names;
-    for (const CEquipment *e : m_window->equipmentList())
-        names << e->m_number + QLatin1Char(' ') + e->m_name;
-    return names;
-}
-
-void TstIpSearch::answerBecomesOnlyEntry()
-{
-    NetLab::Topology topo;
-    LAB_UP(lab, topo);
-    SimProcess *sim = lab.startSimulator(configOf({QJsonObject{
-        {"ip", kGateway}, {"model", 130800}, {"name", "Pump house"}, {"mac", "00-1a-2b-3c-4d-5e"},
-        {"firmware", "1.10"}, {"password", "1234"}, {"remote", true}}}));
-    QVERIFY2(sim, qPrintable(lab.errorText()));
-
-    MessageSpy spy;
-    QVERIFY(openDialog());
-    // An earlier search listed two devices.
-    for (const char *ip : {"10.77.0.7", "10.77.0.8"}) {
-        auto *e = new CEquipment;
-        e->m_ip = QLatin1String(ip);
-        m_window->equipmentList().append(e);
+    QStringList listedNames() const
+    {
+        QStringList names;
+        for (const CEquipment *e : m_window->equipmentList())
+            names << e->m_number + QLatin1Char(' ') + e->m_name;
+        return names;
     }
-    m_window->fillTable();
 
-    typeAndSearch(kGateway);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 3000);
-    QCOMPARE(spy.texts(), QStringList());
-    QCOMPARE(g_appointIpAddr, kGateway);
-    QCOMPARE(m_window->equipmentList().size(), 1);
-    const QStringList expected{"1",          "Pump house", "HW-P08",    kGateway,
-                               "00-1a-2b-3c-4d-5e", "1.10", "Encryption", "Allow configuration"};
-    auto *table = m_window->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
-    for (int c = 0; c < CEquipment::ColumnCount; ++c) {
-        QCOMPARE(m_window->equipmentList().first()->field(c), expected[c]);
-        QVERIFY(table->item(0, c));
-        QCOMPARE(table->item(0, c)->text(), expected[c]);
+    std::unique_ptr<NetLab> m_lab;
+    SimProcess *m_sim = nullptr;
+    std::unique_ptr<MessageSpy> m_spy;
+    std::unique_ptr<MainWindow> m_window;
+    Dialog_SetIP *m_dialog = nullptr;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!NetLab::unavailableReason().isEmpty())
+            QSKIP(qPrintable(NetLab::unavailableReason()));
+        m_lab = std::make_unique<NetLab>();
+        QVERIFY2(m_lab->up({}), qPrintable(m_lab->errorText()));
+        m_sim = m_lab->startSimulator(
+            QJsonObject{{"gateways", QJsonArray{QJsonObject{{"ip", kGateway}, {"name", "Pump house"}}}}});
+        QVERIFY2(m_sim, qPrintable(m_lab->errorText()));
     }
-    QVERIFY(!table->item(1, 0) || table->item(1, 0)->text().isEmpty());
-    // The control is emptied for the next search.
-    QVERIFY(m_dialog->findChild<MyIPCtrl *>(QStringLiteral("frame_3"))->getIP().isNull());
 
-    const QList<QJsonObject> requests = sim->udpReceived(kGateway);
-    QCOMPARE(requests.size(), 1);
-    QCOMPARE(requests.first().value("hex").toString(), QStringLiteral("0000000300000000"));
-    QCOMPARE(requests.first().value("peer").toString(), kPc + QStringLiteral(":10002"));
-}
-
-void TstIpSearch::unsupportedModelListedButNotSelectable()
-{
-    NetLab::Topology topo;
-    LAB_UP(lab, topo);
-    SimProcess *sim = lab.startSimulator(configOf({QJsonObject{{"ip", kGateway}, {"model", 999999}}}));
-    QVERIFY2(sim, qPrintable(lab.errorText()));
-
-    QVERIFY(openDialog());
-    typeAndSearch(kGateway);
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->equipmentList().size(), 1, 3000);
-    const CEquipment *e = m_window->equipmentList().first();
-    QCOMPARE(e->m_model, GetStr(8000));
-    QCOMPARE(e->m_name, GetStr(8001));
-    m_window->on_tableWidget_cellClicked(0, 0);
-    for (const char *name : {"bt_Configure", "bt_Locate", "bt_Remotely_reset", "bt_Save"}) {
-        auto *b = m_window->findChild<QPushButton *>(QLatin1String(name));
-        QVERIFY2(b && !b->isEnabled(), name);
+    // Opens the dialog from the main window's button, as the user does.
+    void init()
+    {
+        QVERIFY(m_lab && m_lab->inPcNamespace());
+        g_appointIpAddr.clear();
+        m_spy = std::make_unique<MessageSpy>();
+        m_window = std::make_unique<MainWindow>();
+        m_window->netTimer()->stop();
+        m_window->show();
+        m_window->findChild<QPushButton *>(QStringLiteral("bt_CappointIP"))->click();
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *d = qobject_cast<Dialog_SetIP *>(w))
+                m_dialog = d;
+        }
+        QVERIFY(m_dialog && control());
     }
-}
 
-void TstIpSearch::incompleteAddressSendsNothing_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("nothing typed") << QString();
-    QTest::newRow("last field empty") << QStringLiteral("10.77.0.");
-    QTest::newRow("inner field empty") << QStringLiteral("10..0.2");
-}
+    void cleanup()
+    {
+        m_window.reset();
+        m_dialog = nullptr;
+        m_spy.reset();
+    }
 
-void TstIpSearch::incompleteAddressSendsNothing()
-{
-    QFETCH(QString, typed);
-    NetLab::Topology topo;
-    LAB_UP(lab, topo);
-    SimProcess *sim = lab.startSimulator(configOf({QJsonObject{{"ip", kGateway}}}));
-    QVERIFY2(sim, qPrintable(lab.errorText()));
+    void cleanupTestCase() { m_lab.reset(); }
 
-    MessageSpy spy;
-    QVERIFY(openDialog());
-    auto *control = m_dialog->findChild<MyIPCtrl *>(QStringLiteral("frame_3"));
-    control->setIP(QStringLiteral("10.77.0.2"));
-    control->clearEdit();
-    if (!typed.isEmpty())
-        control->setIP(typed);
-    g_appointIpAddr = QStringLiteral("stale");
-    m_dialog->findChild<QPushButton *>(QStringLiteral("bt_ok"))->click();
-    QCOMPARE(spy.texts(), QStringList{QStringLiteral("Please enter the correct IP address.")});
-    QCOMPARE(spy.shown().first().title, QStringLiteral("ZUV-DL-CFG"));
-    QCOMPARE(g_appointIpAddr, QString());
-    QVERIFY(control->getIP().isNull());
-    QVERIFY(m_dialog->isVisible());
-    QCOMPARE(m_dialog->socket(), nullptr);
-    QTest::qWait(300);
-    QCOMPARE(sim->udpReceived(kGateway).size(), 0);
-}
+    void answerBecomesOnlyEntry()
+    {
+        // An earlier search listed two devices.
+        for (const char *ip : {"10.77.0.7", "10.77.0.8"}) {
+            m_window->equipmentList().append(new CEquipment);
+            m_window->equipmentList().last()->m_ip = QLatin1String(ip);
+        }
+        m_window->fillTable();
+        // Bound as a configuration read binds it, before the search: the
+        // dialog must still get its answer, and let the port go afterwards.
+        QUdpSocket &refresh = m_window->refreshSocket();
+        QVERIFY(refresh.bind(QHostAddress::AnyIPv4, Dialog_SetIP::LocalPort,
+                             QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+        const int before = m_sim->udpReceived(kGateway).size();
 
-void TstIpSearch::datagramsReadTogether_data()
-{
-    QTest::addColumn<QList<QByteArray>>("datagrams");
-    QTest::addColumn<QStringList>("listed");
+        typeAndSearch(kGateway);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 3000);
+        QCOMPARE(m_spy->texts(), QStringList());
+        QCOMPARE(g_appointIpAddr, kGateway);
+        QCOMPARE(listedNames(), QStringList{"1 Pump house"});
+        auto *table = m_window->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+        QCOMPARE(table->item(0, CEquipment::IpAddress)->text(), kGateway);
+        QVERIFY(!table->item(1, 0) || table->item(1, 0)->text().isEmpty());
+        // The control is emptied for the next search.
+        QVERIFY(control()->getIP().isNull());
+        QCOMPARE(m_dialog->socket(), nullptr);
 
-    QTest::newRow("two answers: the second is kept")
-        << QList<QByteArray>{answer("First"), answer("Second")} << QStringList{"1 Second"};
-    QTest::newRow("wrong header skipped")
-        << QList<QByteArray>{answer("Valid"), answer("Bad", QByteArray::fromHex("00000004"))}
-        << QStringList{"1 Valid"};
-    QTest::newRow("short datagram ends the reading, the answer before it stands")
-        << QList<QByteArray>{answer("Valid"), answer("Short", QByteArray::fromHex("00000003"), 8)}
-        << QStringList{"1 Valid"};
-    QTest::newRow("short datagram alone hands over nothing")
-        << QList<QByteArray>{answer("Short", QByteArray::fromHex("00000003"), 8)} << QStringList{};
-    QTest::newRow("long datagram is no answer")
-        << QList<QByteArray>{answer("Long", QByteArray::fromHex("00000003"), 80)} << QStringList{};
-}
+        const QList<QJsonObject> requests = m_sim->udpReceived(kGateway);
+        QCOMPARE(requests.size(), before + 1);
+        QCOMPARE(requests.last().value("hex").toString(), QStringLiteral("0000000300000000"));
+        QCOMPARE(requests.last().value("peer").toString(), kPc + QStringLiteral(":10002"));
 
-void TstIpSearch::datagramsReadTogether()
-{
-    QFETCH(QList<QByteArray>, datagrams);
-    QFETCH(QStringList, listed);
+        // A later answer on the shared port reaches the refresh socket and
+        // leaves the list as the search made it.
+        QSignalSpy refreshed(&refresh, &QUdpSocket::readyRead);
+        QVERIFY(sendToDialog({answer("Late")}));
+        QTRY_VERIFY_WITH_TIMEOUT(refreshed.count() >= 1, 2000);
+        QCOMPARE(listedNames(), QStringList{"1 Pump house"});
+    }
 
-    NetLab::Topology topo;
-    LAB_UP(lab, topo);
-    MessageSpy spy;
-    QVERIFY(openDialog());
-    typeAndSearch(kNobody);
-    QVERIFY(m_dialog->socket());
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("portBusy");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("staysOpen");
+        QTest::addColumn<QString>("appointed");
 
-    // Sent before the event loop runs again, so the dialog reads them in one go.
-    QUdpSocket peer;
-    QVERIFY(peer.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
-    for (const QByteArray &d : datagrams)
-        QCOMPARE(peer.writeDatagram(d, QHostAddress(QStringLiteral("127.0.0.1")), Dialog_SetIP::LocalPort),
-                 qint64(d.size()));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 3000);
-    QCOMPARE(listedNames(), listed);
-    QCOMPARE(m_dialog->records().size(), listed.size());
-    QCOMPARE(spy.texts(), QStringList());
-}
+        const QString retype = QStringLiteral("Please enter the correct IP address.");
+        QTest::newRow("nothing typed") << QString() << false << retype << true << QString();
+        QTest::newRow("inner field empty") << "10..0.2" << false << retype << true << QString();
+        QTest::newRow("port busy")
+            << kGateway << true << "Failed to Bind 0.0.0.0:10002,Please confirm whether the IP address is correct."
+            << false << kGateway;
+        // The lab's pc namespace has no default route: the request cannot be
+        // written, and nothing leaves the namespace.
+        QTest::newRow("no route")
+            << "198.51.100.7" << false
+            << "Failed to Write Data To 198.51.100.7:18801,Please confirm whether the IP address is correct." << false
+            << "198.51.100.7";
+    }
 
-void TstIpSearch::silentAddressKeepsDialogOpen()
-{
-    NetLab::Topology topo;
-    LAB_UP(lab, topo);
-    MessageSpy spy;
-    QVERIFY(openDialog());
-    auto *e = new CEquipment;
-    e->m_ip = QStringLiteral("10.77.0.7");
-    m_window->equipmentList().append(e);
+    void refusals()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, portBusy);
+        QFETCH(QString, message);
+        QFETCH(bool, staysOpen);
+        QFETCH(QString, appointed);
 
-    typeAndSearch(kNobody);
-    QTest::qWait(1000);
-    QVERIFY(m_dialog->isVisible());
-    QCOMPARE(spy.texts(), QStringList());
-    QCOMPARE(m_window->equipmentList().size(), 1);
-    QCOMPARE(g_appointIpAddr, kNobody);
+        const int before = m_sim->udpReceived(kGateway).size();
+        QUdpSocket holder;
+        if (portBusy)
+            QVERIFY(holder.bind(QHostAddress::AnyIPv4, Dialog_SetIP::LocalPort, QUdpSocket::DontShareAddress));
+        control()->setIP(kGateway);
+        control()->clearEdit();
+        if (!typed.isEmpty())
+            control()->setIP(typed);
+        g_appointIpAddr = QStringLiteral("stale");
+        click("bt_ok");
+        QCOMPARE(m_spy->texts(), QStringList{message});
+        QCOMPARE(m_spy->shown().first().title, QStringLiteral("ZUV-DL-CFG"));
+        QCOMPARE(g_appointIpAddr, appointed);
+        QCOMPARE(m_dialog->isVisible(), staysOpen);
+        QCOMPARE(m_dialog->socket(), nullptr);
+        QTest::qWait(300);
+        QCOMPARE(m_sim->udpReceived(kGateway).size(), before);
+    }
 
-    // Pressing OK again binds a fresh socket to the same port: the old one was let go.
-    typeAndSearch(kNobody);
-    QVERIFY(m_dialog->socket());
-    QCOMPARE(m_dialog->socket()->state(), QAbstractSocket::BoundState);
-    QCOMPARE(m_dialog->socket()->localPort(), Dialog_SetIP::LocalPort);
-    QCOMPARE(spy.texts(), QStringList());
-    // Cancel empties the control and hides the dialog; the list stays as it was.
-    m_dialog->findChild<MyIPCtrl *>(QStringLiteral("frame_3"))->setIP(kNobody);
-    m_dialog->findChild<QPushButton *>(QStringLiteral("bt_cancel"))->click();
-    QVERIFY(!m_dialog->isVisible());
-    QVERIFY(m_dialog->findChild<MyIPCtrl *>(QStringLiteral("frame_3"))->getIP().isNull());
-    QCOMPARE(m_dialog->socket(), nullptr);
-    QCOMPARE(m_window->equipmentList().size(), 1);
-}
+    void datagramsReadTogether_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("datagrams");
+        QTest::addColumn<QStringList>("listed");
 
-void TstIpSearch::closedDialogLeavesPortToRefresh()
-{
-    NetLab::Topology topo;
-    LAB_UP(lab, topo);
-    SimProcess *sim = lab.startSimulator(configOf({QJsonObject{{"ip", kGateway}, {"name", "Found"}}}));
-    QVERIFY2(sim, qPrintable(lab.errorText()));
-    QVERIFY(openDialog());
-    // Bound as a configuration read binds it, before the search.
-    QUdpSocket &refresh = m_window->refreshSocket();
-    QVERIFY(refresh.bind(QHostAddress::AnyIPv4, Dialog_SetIP::LocalPort,
-                         QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+        const QByteArray command3 = QByteArray::fromHex("00000003");
+        QTest::newRow("two answers: the second is kept")
+            << QList<QByteArray>{answer("First"), answer("Second")} << QStringList{"1 Second"};
+        QTest::newRow("wrong header skipped")
+            << QList<QByteArray>{answer("Valid"), answer("Bad", QByteArray::fromHex("00000004"))}
+            << QStringList{"1 Valid"};
+        QTest::newRow("short datagram ends the reading, the answer before it stands")
+            << QList<QByteArray>{answer("Valid"), answer("Short", command3, 8)} << QStringList{"1 Valid"};
+        QTest::newRow("short datagram alone hands over nothing")
+            << QList<QByteArray>{answer("Short", command3, 8)} << QStringList{};
+        QTest::newRow("long datagram is no answer") << QList<QByteArray>{answer("Long", command3, 80)} << QStringList{};
+    }
 
-    typeAndSearch(kGateway);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 3000);
-    QCOMPARE(listedNames(), QStringList{"1 Found"});
-    QCOMPARE(m_dialog->socket(), nullptr);
+    void datagramsReadTogether()
+    {
+        QFETCH(QList<QByteArray>, datagrams);
+        QFETCH(QStringList, listed);
 
-    // A later answer on the shared port reaches the refresh socket and leaves
-    // the list as the search made it.
-    QSignalSpy refreshed(&refresh, &QUdpSocket::readyRead);
-    QUdpSocket peer;
-    QVERIFY(peer.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
-    const QByteArray late = answer("Late");
-    QCOMPARE(peer.writeDatagram(late, QHostAddress(QStringLiteral("127.0.0.1")), Dialog_SetIP::LocalPort),
-             qint64(late.size()));
-    QTRY_VERIFY_WITH_TIMEOUT(refreshed.count() >= 1, 2000);
-    QCOMPARE(listedNames(), QStringList{"1 Found"});
-}
+        typeAndSearch(kNobody);
+        QVERIFY(m_dialog->socket());
+        // Sent before the event loop runs again, so the dialog reads them in one go.
+        QVERIFY(sendToDialog(datagrams));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 3000);
+        QCOMPARE(listedNames(), listed);
+        QCOMPARE(m_dialog->records().size(), listed.size());
+        QCOMPARE(m_spy->texts(), QStringList());
+    }
 
-void TstIpSearch::busyPortIsReported()
-{
-    NetLab::Topology topo;
-    LAB_UP(lab, topo);
-    QUdpSocket holder;
-    QVERIFY(holder.bind(QHostAddress::AnyIPv4, Dialog_SetIP::LocalPort, QUdpSocket::DontShareAddress));
+    void silentAddressKeepsDialogOpen()
+    {
+        m_window->equipmentList().append(new CEquipment);
 
-    MessageSpy spy;
-    QVERIFY(openDialog());
-    typeAndSearch(kGateway);
-    QCOMPARE(spy.texts(),
-             QStringList{QStringLiteral("Failed to Bind 0.0.0.0:10002,Please confirm whether the IP address is correct.")});
-    QCOMPARE(spy.shown().first().title, QStringLiteral("ZUV-DL-CFG"));
-    QVERIFY(!m_dialog->isVisible());
-}
+        typeAndSearch(kNobody);
+        QTest::qWait(1000);
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(m_window->equipmentList().size(), 1);
+        QCOMPARE(g_appointIpAddr, kNobody);
 
-void TstIpSearch::unroutableAddressIsReported()
-{
-    // The lab's pc namespace has no default route: the request cannot be
-    // written, and nothing leaves the namespace.
-    NetLab::Topology topo;
-    LAB_UP(lab, topo);
-    MessageSpy spy;
-    QVERIFY(openDialog());
-    typeAndSearch(QStringLiteral("198.51.100.7"));
-    QCOMPARE(spy.texts(), QStringList{QStringLiteral(
-                              "Failed to Write Data To 198.51.100.7:18801,Please confirm whether the IP address is correct.")});
-    QVERIFY(!m_dialog->isVisible());
-    QCOMPARE(g_appointIpAddr, QStringLiteral("198.51.100.7"));
-}
+        // Pressing OK again binds a fresh socket to the same port: the old one was let go.
+        typeAndSearch(kNobody);
+        QVERIFY(m_dialog->socket());
+        QCOMPARE(m_dialog->socket()->state(), QAbstractSocket::BoundState);
+        QCOMPARE(m_dialog->socket()->localPort(), Dialog_SetIP::LocalPort);
+        QCOMPARE(m_spy->texts(), QStringList());
+        // Cancel empties the control and hides the dialog; the list stays as it was.
+        control()->setIP(kNobody);
+        click("bt_cancel");
+        QVERIFY(!m_dialog->isVisible());
+        QVERIFY(control()->getIP().isNull());
+        QCOMPARE(m_dialog->socket(), nullptr);
+        QCOMPARE(m_window->equipmentList().size(), 1);
+    }
+};
 
 QTEST_MAIN(TstIpSearch)
 #include "tst_ipsearch.moc"
