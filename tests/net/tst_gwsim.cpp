@@ -29,9 +29,8 @@ private slots:
     void netLab();
     void tcpAnswers_data();
     void tcpAnswers();
-    void readBlock_data();
-    void readBlock();
-    void writeThenRead();
+    void block_data();
+    void block();
     void frameAssembledFromPieces();
     void badConfigRejected_data();
     void badConfigRejected();
@@ -47,34 +46,27 @@ QJsonObject configOf(const QJsonArray &gateways)
     return QJsonObject{{"gateways", gateways}};
 }
 
-QJsonObject parseObject(const QByteArray &json)
+// `json` with the gateway's address.
+QJsonObject gatewayAt(const QString &ip, const QByteArray &json = "{}")
 {
-    return QJsonDocument::fromJson(json).object();
-}
-
-QJsonObject withIp(QJsonObject gateway, const QString &ip)
-{
+    QJsonObject gateway = QJsonDocument::fromJson(json).object();
     gateway.insert("ip", ip);
     return gateway;
 }
 
 QByteArray ipHex(const QString &ip)
 {
-    QByteArray b;
-    for (const QString &p : ip.split('.'))
-        b.append(char(p.toInt()));
-    return b.toHex();
+    return QByteArray::number(QHostAddress(ip).toIPv4Address(), 16).rightJustified(8, '0');
 }
 
 // Reads until `expected` bytes are there, the peer has closed, or nothing
-// came for quietMs; then waits a little longer so that extra bytes would be
-// seen too.
-QByteArray readUpTo(QTcpSocket &s, int expected, int quietMs = 500)
+// came for 500 ms; then waits a little longer so that extra bytes are seen too.
+QByteArray readUpTo(QTcpSocket &s, int expected)
 {
     QByteArray got;
     QElapsedTimer quiet;
     quiet.start();
-    while (got.size() < expected && quiet.elapsed() < quietMs && s.state() == QAbstractSocket::ConnectedState) {
+    while (got.size() < expected && quiet.elapsed() < 500 && s.state() == QAbstractSocket::ConnectedState) {
         if (s.waitForReadyRead(50)) {
             got += s.readAll();
             quiet.restart();
@@ -119,7 +111,6 @@ QByteArray exchange(const QString &ip, const QByteArray &frame, int expected)
     if (!connectTo(s, ip))
         return "no connection";
     s.write(frame);
-    s.waitForBytesWritten(2000);
     return readUpTo(s, expected);
 }
 
@@ -129,7 +120,7 @@ QByteArray exchange(const QString &ip, const QByteArray &frame, int expected)
 #define START_ONE(gateway)                                                                                           \
     const QString ip = SimProcess::uniqueLoopbackIp();                                                               \
     SimProcess sim;                                                                                                  \
-    QVERIFY2(sim.start(configOf({withIp(gateway, ip)})), qPrintable(sim.errorText()))
+    QVERIFY2(sim.start(configOf({gatewayAt(ip, gateway)})), qPrintable(sim.errorText()))
 
 void TstGwsim::discovery_data()
 {
@@ -153,10 +144,6 @@ void TstGwsim::discovery_data()
         << one << QByteArray("000000030000003c" "00" "01869f" "000000000000000000000000" "00020001" "000000000007"
                              "0000" "0a010203" "00000002" "476572e4742de9000000000000000000" "00000000" "00000002")
         << 0;
-    QTest::newRow("bad header") << "{" + gw1 + R"(,"faults":{"udp_bad_header":true}})" << one
-                                << "00000004" + answer1.mid(8) << 0;
-    QTest::newRow("wrong length 8 is the header only") << QByteArray(R"({"faults":{"udp_wrong_length":8}})")
-                                                       << QVector<int>{8} << QByteArray("000000030000003c") << 0;
     QTest::newRow("silent") << QByteArray(R"({"faults":{"udp_silent":true}})") << QVector<int>{} << QByteArray() << 0;
     QTest::newRow("delayed") << "{" + gw1 + R"(,"faults":{"udp_delay_ms":300}})" << one << answer1 << 300;
     QTest::newRow("stray datagram first") << "{" + gw1 + R"(,"faults":{"udp_prefix_hex":"0000000300000000"}})"
@@ -178,7 +165,7 @@ void TstGwsim::discovery()
     const QString ip = SimProcess::uniqueLoopbackIp(0);
     const QString other = SimProcess::uniqueLoopbackIp(1);
     SimProcess sim;
-    QVERIFY2(sim.start(configOf({withIp(parseObject(gateway), ip), QJsonObject{{"ip", other}}})),
+    QVERIFY2(sim.start(configOf({gatewayAt(ip, gateway), gatewayAt(other)})),
              qPrintable(sim.errorText()));
 
     QUdpSocket udp;
@@ -302,7 +289,6 @@ void TstGwsim::tcpAnswers_data()
     const QByteArray no = "00000007000000090000000000000000";
     row("right password accepted", pw + "}", passwordFrame("1234"), 16, ok);
     row("prefix of the password rejected", pw + "}", passwordFrame("123"), 16, no);
-    row("longer password rejected", pw + "}", passwordFrame("12345"), 16, no);
     row("wrong signature rejected", pw + "}", passwordFrame("1234", "Talvenox"), 16, no);
     row("no password set accepts any", "{}", passwordFrame("xyz"), 16, ok);
     row("pw_reject rejects the right one", pw + R"(,"faults":{"pw_reject":true}})", passwordFrame("1234"), 16, no);
@@ -355,7 +341,7 @@ void TstGwsim::tcpAnswers()
     QFETCH(bool, closed);
     QFETCH(bool, stored);
     QFETCH(QString, event);
-    START_ONE(parseObject(gateway));
+    START_ONE(gateway);
     QTcpSocket s;
     QCOMPARE(connectTo(s, ip), size >= 0);
     if (size >= 0) {
@@ -386,7 +372,7 @@ void TstGwsim::tcpAnswers()
     QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
 }
 
-void TstGwsim::readBlock_data()
+void TstGwsim::block_data()
 {
     QTest::addColumn<int>("model");
     QTest::addColumn<int>("ports");
@@ -394,18 +380,16 @@ void TstGwsim::readBlock_data()
 
     QTest::newRow("30103 fixed") << 30103 << 2 << 1216;
     QTest::newRow("130100 packed, 1 port") << 130100 << 1 << 232;
-    QTest::newRow("131600 packed, 16 ports") << 131600 << 16 << 532;
     QTest::newRow("unknown model packed as 16 ports") << 70000 << 16 << 532;
 }
 
-void TstGwsim::readBlock()
+void TstGwsim::block()
 {
     QFETCH(int, model);
     QFETCH(int, ports);
     QFETCH(int, size);
-    START_ONE((QJsonObject{{"model", model}, {"name", "Reader"}}));
-
-    const QByteArray b = exchange(ip, kRead, size);
+    START_ONE(R"({"name":"Reader","model":)" + QByteArray::number(model) + "}");
+    QByteArray b = exchange(ip, kRead, size);
     QCOMPARE(b.size(), size);
     QCOMPARE(b.left(4).toHex(), QByteArray("00000005"));
     QCOMPARE(qFromBigEndian<quint32>(b.constData() + 4), quint32(size - 8));
@@ -414,11 +398,10 @@ void TstGwsim::readBlock()
 
     // The counts must describe the lists that are really there.
     const bool fixed = model == 30103;
-    auto be = [&b](int off) { return int(qFromBigEndian<quint32>(b.constData() + off)); };
+    const auto be = [&b](int off) { return int(qFromBigEndian<quint32>(b.constData() + off)); };
     const int p1 = 56 + 8 * ports;
     const int ids = be(p1);
-    const int p2 = p1 + 4 + 16 * (fixed ? 36 : ids);
-    const int p3 = p2 + 12 * ports;
+    const int p3 = p1 + 4 + 16 * (fixed ? 36 : ids) + 12 * ports;
     const int masters = be(p3);
     const int p4 = p3 + 4 + 8 * (fixed ? 36 : masters);
     const int requests = be(p4);
@@ -428,27 +411,19 @@ void TstGwsim::readBlock()
     QCOMPARE(p5 + 100, size);
     QCOMPARE(be(p5 + 20), 502);
     QCOMPARE(be(p5 + 28), 1); // first IP range active
-}
 
-void TstGwsim::writeThenRead()
-{
-    START_ONE((QJsonObject{{"model", 130200}}));
-    QByteArray block = exchange(ip, kRead, 252);
-    QCOMPARE(block.size(), 252);
-
-    // A block and keep-alive settings written on one connection, then read back on new ones.
-    block[3] = 6;
-    block.replace(12, 20, QByteArray("WRITTEN").leftJustified(20, '\0'));
+    // Written back changed, with keep-alive settings, on one connection; read back on new ones.
+    b[3] = 6;
+    b.replace(12, 20, QByteArray("WRITTEN").leftJustified(20, '\0'));
     QTcpSocket s;
     QVERIFY(connectTo(s, ip));
-    s.write(block + QByteArray::fromHex("0000000e000000080000000000000bb8"));
+    s.write(b + QByteArray::fromHex("0000000e000000080000000000000bb8"));
     QCOMPARE(readUpTo(s, 32).toHex(),
              QByteArray("00000006000000080000000000000000" "0000000e000000080000000000000000"));
     s.disconnectFromHost();
-    QCOMPARE(sim.heldBlock(ip), block);
-
-    block[3] = 5;
-    QCOMPARE(exchange(ip, kRead, 252).toHex(), block.toHex());
+    QCOMPARE(sim.heldBlock(ip), b);
+    b[3] = 5;
+    QCOMPARE(exchange(ip, kRead, size).toHex(), b.toHex());
     QCOMPARE(exchange(ip, QByteArray::fromHex("0000000d00000000"), 16).toHex(),
              QByteArray("0000000d000000080000000000000bb8"));
     QVERIFY2(sim.stop(), qPrintable(sim.errorText()));
@@ -456,7 +431,7 @@ void TstGwsim::writeThenRead()
 
 void TstGwsim::frameAssembledFromPieces()
 {
-    START_ONE((QJsonObject{{"password", "77"}}));
+    START_ONE(R"({"password":"77"})");
     const QByteArray frame = passwordFrame("77") + QByteArray::fromHex("0000000d00000000");
     QTcpSocket s;
     QVERIFY(connectTo(s, ip));
@@ -487,8 +462,6 @@ void TstGwsim::badConfigRejected_data()
     QTest::newRow("misspelt key") << QByteArray(R"({"gateways":[{"ip":"127.0.0.2","passwd":"1"}]})") << "passwd";
     QTest::newRow("address twice") << QByteArray(R"({"gateways":[{"ip":"127.0.0.2"},{"ip":"127.0.0.2"}]})")
                                    << "used twice";
-    QTest::newRow("address not local") << QByteArray(R"({"gateways":[{"ip":"192.0.2.1"}]})") << "cannot bind";
-    QTest::newRow("bad block hex") << QByteArray(R"({"gateways":[{"ip":"127.0.0.2","block":"00zz"}]})") << "block";
     QTest::newRow("no gateways") << QByteArray(R"({"gateways":[]})") << "non-empty";
 }
 
@@ -497,7 +470,7 @@ void TstGwsim::badConfigRejected()
     QFETCH(QByteArray, config);
     QFETCH(QString, reason);
     SimProcess sim;
-    QVERIFY(!sim.start(parseObject(config)));
+    QVERIFY(!sim.start(QJsonDocument::fromJson(config).object()));
     QVERIFY2(sim.errorText().contains(reason), qPrintable(sim.errorText()));
     QVERIFY(!sim.isRunning());
 }
