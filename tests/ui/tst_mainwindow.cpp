@@ -298,7 +298,7 @@ void tst_MainWindow::aboutBoxFromToolButtonAndMenu()
         QCOMPARE(boxes.size(), 1);
         const QPointer<MyDialog> box = boxes.first();
         QVERIFY(box->isVisible() && !box->parent());
-        box->close();
+        QTest::mouseClick(child<QPushButton>(box, "bt_close"), Qt::LeftButton);
         QTRY_VERIFY(box.isNull()); // deleted on close
     }
 }
