@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QNetworkDatagram>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QThread>
 #include <QUdpSocket>
@@ -78,11 +79,7 @@ QStringList labNamespaces()
     QProcess p;
     p.start("ip", {"netns", "list"});
     p.waitForFinished(5000);
-    QStringList names;
-    for (const QString &line : QString::fromLocal8Bit(p.readAll()).split('\n'))
-        if (line.startsWith("zuvlab"))
-            names << line.section(' ', 0, 0);
-    return names;
+    return QString::fromLocal8Bit(p.readAll()).split('\n').filter(QRegularExpression("^zuvlab"));
 }
 
 ino_t currentNamespace()
@@ -210,7 +207,7 @@ void TstGwsim::netLab()
         lab.down(); // idempotent
         QCOMPARE(currentNamespace(), before);
 
-        // Then built for real: the thread is inside, the simulator answers there.
+        // Then built for real: the thread is inside and the simulator starts there.
         QVERIFY2(lab.up(NetLab::Topology{}), qPrintable(lab.errorText()));
         QVERIFY(lab.inPcNamespace());
         QVERIFY(currentNamespace() != before);
