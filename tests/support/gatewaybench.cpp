@@ -7,6 +7,7 @@
 #include "discovery/equipment.h"
 #include "editor/config.h"
 #include "messages/messagetable.h"
+#include "support/simprocess.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -44,6 +45,21 @@ QJsonObject simConfig(const Gateway &gateway, const QJsonObject &faults, const Q
     for (auto it = extra.begin(); it != extra.end(); ++it)
         g.insert(it.key(), it.value());
     return QJsonObject{{"gateways", QJsonArray{g}}};
+}
+
+bool allClosed(const SimProcess &sim, const QString &ip)
+{
+    return sim.waitForLog(
+        [&](const QList<QJsonObject> &) { return sim.events("close", ip).size() == sim.events("connect", ip).size(); },
+        3000);
+}
+
+QList<int> commands(const SimProcess &sim, const QString &ip)
+{
+    QList<int> received;
+    for (const QJsonObject &frame : sim.tcpFrames(ip))
+        received << frame.value("cmd").toInt();
+    return received;
 }
 
 std::unique_ptr<MainWindow> window(const QList<Gateway> &gateways)

@@ -11,6 +11,7 @@
 
 class Config;
 class MainWindow;
+class SimProcess;
 struct CEquipment;
 class QWidget;
 
@@ -37,6 +38,13 @@ CEquipment *entry(const Gateway &gateway);
 
 // The simulator's configuration for one gateway.
 QJsonObject simConfig(const Gateway &gateway, const QJsonObject &faults = {}, const QJsonObject &extra = {});
+
+// True once every connection the simulator accepted from `ip` has been closed
+// again, waiting at most 3 s.
+bool allClosed(const SimProcess &sim, const QString &ip);
+
+// The commands of the frames the simulator received on `ip`, in order.
+QList<int> commands(const SimProcess &sim, const QString &ip);
 
 // A main window with its timers stopped and these entries listed.
 std::unique_ptr<MainWindow> window(const QList<Gateway> &gateways);
