@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -54,6 +55,17 @@ void select(MainWindow &window, int row);
 
 // The editors that are open now.
 QList<Config *> editors();
+
+// The visible top-level window of type T, or null.
+template <typename T>
+T *shown()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            return t;
+    }
+    return nullptr;
+}
 
 // Closes every open editor without its close prompt and deletes it.
 void closeEditors();

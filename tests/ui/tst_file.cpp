@@ -86,18 +86,15 @@ void TestFile::init()
     g_commMode = 0;
     Mode.clear();
     IDS.clear();
-    IsSave = false;
-    IsTrue = false;
+    IsSave = IsTrue = false;
     m_clickList1Item2 = -1;
 }
 
 void TestFile::cleanup()
 {
     GatewayBench::closeEditors();
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (qobject_cast<Dialog_Load *>(w))
-            w->close();
-    }
+    while (Dialog_Load *choice = GatewayBench::shown<Dialog_Load>())
+        choice->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     installConfigure(nullptr);
     savefilename.clear();
@@ -130,10 +127,8 @@ void TestFile::savedThenOpenedIsTheSameConfiguration()
     QCOMPARE(spy.texts(), QStringList{kSaved});
     const QString saved = InfFile::write(*pConfigure, commMode, model);
 
+    init(); // a fresh start, with another configuration in the editor
     installConfigure(edited(130400, QStringLiteral("Other")));
-    g_commMode = 0;
-    Mode.clear();
-    savefilename.clear();
     spy.clear();
     GatewayBench::ModalAnswerer answerer([&](QWidget *m) { return GatewayBench::answerFileDialog(m, path); });
     w->on_bt_Open_clicked();
@@ -248,20 +243,16 @@ void TestFile::saveWithSelectedGateway()
     } else if (how == 1) {
         IsSave = true;
         GatewayBench::ModalAnswerer answerer([](QWidget *m) {
-            auto *prompt = qobject_cast<Dialog_Save *>(m);
-            if (prompt)
-                prompt->findChild<QPushButton *>(QStringLiteral("bt_yes"))->click();
-            return prompt != nullptr;
+            if (!qobject_cast<Dialog_Save *>(m))
+                return false;
+            m->findChild<QPushButton *>(QStringLiteral("bt_yes"))->click();
+            return true;
         });
         GatewayBench::editors().first()->close();
         QCOMPARE(answerer.handled(), 1);
     } else {
         GatewayBench::editors().first()->on_bt_ok_clicked();
-        Dialog_Load *choice = nullptr;
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            if (auto *load = qobject_cast<Dialog_Load *>(top); load && load->isVisible())
-                choice = load;
-        }
+        Dialog_Load *choice = GatewayBench::shown<Dialog_Load>();
         QVERIFY(choice && choice->findChild<QRadioButton *>(QStringLiteral("rd1"))->isChecked());
         choice->findChild<QPushButton *>(QStringLiteral("bt_ok"))->click();
     }
@@ -284,19 +275,14 @@ void TestFile::openRefusals_data()
 {
     QTest::addColumn<QString>("text"); // the file's content
     QTest::addColumn<int>("selected"); // model code of the selected gateway, 0 for none
-    QTest::addColumn<bool>("prohibited");
-    QTest::addColumn<bool>("dialogShown");
-    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("prohibited"); // then no file dialog either
+    QTest::addColumn<QString>("message");
     const QString hwP08 = InfFile::write(*std::unique_ptr<CConfigure>(edited(130800, "F")), 0, QStringLiteral("HW-P08"));
-    QString missing = hwP08;
-    missing.replace(QStringLiteral("ID_Mapping_Group_Number\t3"), QStringLiteral("ID_Mapping_Group_Number\t4"));
-    QTest::newRow("gateway prohibits configuration") << hwP08 << 130800 << true << false << QStringList{GetStr(4115)};
-    QTest::newRow("file of another model than the gateway's")
-        << hwP08 << 130400 << false << true << QStringList{QStringLiteral("Device type does not match.")};
-    QTest::newRow("two equal tokens in a row") << QStringLiteral("Junk\tJunk\n") + hwP08 << 0 << false << true
-                                               << QStringList{GetStr(4313)};
-    QTest::newRow("announces more ID mappings than it holds") << missing << 0 << false << true
-                                                              << QStringList{GetStr(4313)};
+    const QString missing = QString(hwP08).replace("ID_Mapping_Group_Number\t3", "ID_Mapping_Group_Number\t4");
+    QTest::newRow("gateway prohibits configuration") << hwP08 << 130800 << true << GetStr(4115);
+    QTest::newRow("file of another model than the gateway's") << hwP08 << 130400 << false << "Device type does not match.";
+    QTest::newRow("two equal tokens in a row") << "Junk\tJunk\n" + hwP08 << 0 << false << GetStr(4313);
+    QTest::newRow("announces more ID mappings than it holds") << missing << 0 << false << GetStr(4313);
 }
 
 void TestFile::openRefusals()
@@ -304,14 +290,11 @@ void TestFile::openRefusals()
     QFETCH(QString, text);
     QFETCH(int, selected);
     QFETCH(bool, prohibited);
-    QFETCH(bool, dialogShown);
-    QFETCH(QStringList, messages);
+    QFETCH(QString, message);
     const QString path = m_dir.filePath(QStringLiteral("refused.inf"));
     QCOMPARE(InfFile::writeFile(path, text), InfFile::WriteStatus::Written);
-    QList<Gateway> listed;
-    if (selected != 0)
-        listed << Gateway(QStringLiteral("127.0.0.1"), selected, QString(), prohibited);
-    auto w = GatewayBench::window(listed);
+    auto w = GatewayBench::window(selected ? QList<Gateway>{Gateway("127.0.0.1", selected, QString(), prohibited)}
+                                           : QList<Gateway>());
     if (selected != 0)
         GatewayBench::select(*w, 0);
     CConfigure *working = edited(130200, QStringLiteral("Working"));
@@ -319,22 +302,17 @@ void TestFile::openRefusals()
     g_commMode = 3;
     Mode = QStringLiteral("HW-P02");
     IDS = QStringLiteral("working.inf");
-    savefilename = m_dir.filePath(QStringLiteral("working.inf"));
+    savefilename = m_dir.filePath(IDS);
     MessageSpy spy;
     GatewayBench::ModalAnswerer answerer([&](QWidget *m) { return GatewayBench::answerFileDialog(m, path); });
-
     w->on_bt_Open_clicked();
-
-    QCOMPARE(answerer.handled(), dialogShown ? 1 : 0);
-    QCOMPARE(spy.texts(), messages);
+    QCOMPARE(answerer.handled(), prohibited ? 0 : 1);
+    QCOMPARE(spy.texts(), QStringList{message});
     // Nothing of what the user was working on changed.
     QCOMPARE(pConfigure, working);
-    QCOMPARE(pConfigure->m_name, QStringLiteral("Working"));
-    QCOMPARE(pConfigure->m_idMaps.size(), 3);
-    QCOMPARE(g_commMode, 3);
-    QCOMPARE(Mode, QStringLiteral("HW-P02"));
-    QCOMPARE(IDS, QStringLiteral("working.inf"));
-    QCOMPARE(savefilename, m_dir.filePath(QStringLiteral("working.inf")));
+    QCOMPARE(QStringList({pConfigure->m_name, QString::number(pConfigure->m_idMaps.size()), QString::number(g_commMode), Mode,
+                          IDS, savefilename}),
+             QStringList({"Working", "3", "3", "HW-P02", "working.inf", m_dir.filePath("working.inf")}));
     QVERIFY(GatewayBench::editors().isEmpty());
 }
 

@@ -336,11 +336,7 @@ void TestWrite::okChoiceReachesTheWriter()
     MessageSpy spy;
     spy.answerNext(QMessageBox::StandardButton(dhcpAnswer));
     editor->on_bt_ok_clicked();
-    QPointer<Dialog_Load> choice;
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *load = qobject_cast<Dialog_Load *>(top); load && load->isVisible())
-            choice = load;
-    }
+    QPointer<Dialog_Load> choice(GatewayBench::shown<Dialog_Load>());
     QVERIFY(choice);
     choice->findChild<QRadioButton *>(QStringLiteral("rd2"))->setChecked(true);
     choice->findChild<QPushButton *>(QStringLiteral("bt_ok"))->click();
