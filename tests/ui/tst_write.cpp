@@ -33,10 +33,9 @@ private Q_SLOTS:
     void readThenWriteKeepsTheGatewaysBytes();
     void eachWay_data();
     void eachWay();
-    void firmwareLimitOfHwP04();
     void buildersStayInsideTheirBuffer_data();
     void buildersStayInsideTheirBuffer();
-    void waitCursorOnlyWhileBlocking();
+    void waitCursorAndFirmwareLimit();
     void okChoiceReachesTheWriter();
 };
 
@@ -62,10 +61,11 @@ Config *openEditor()
     return editor;
 }
 
-QByteArray lastSentWithCommand(const SimProcess &sim, const QString &ip, int command)
+// The last frame of this command the simulator sent ("send") or received ("recv").
+QByteArray lastFrame(const SimProcess &sim, const QString &ip, int command, const QString &dir)
 {
     QByteArray found;
-    for (const QJsonObject &frame : sim.tcpFrames(ip, QStringLiteral("send"))) {
+    for (const QJsonObject &frame : sim.tcpFrames(ip, dir)) {
         if (frame.value("cmd").toInt() == command)
             found = SimProcess::hex(frame);
     }
@@ -131,7 +131,7 @@ void TestWrite::readThenWriteKeepsTheGatewaysBytes()
     QCOMPARE(spy.shown().first().buttons, QMessageBox::Ok | QMessageBox::Cancel);
     QVERIFY(sim.waitForLog([&](const QList<QJsonObject> &) { return !sim.events("restart", gateway.ip).isEmpty(); }));
     QVERIFY(sim.events("restart", gateway.ip).first().value("signature_ok").toBool());
-    const QByteArray generated = lastSentWithCommand(sim, gateway.ip, 5);
+    const QByteArray generated = lastFrame(sim, gateway.ip, 5, "send");
     const QByteArray first = sim.heldBlock(gateway.ip);
     QCOMPARE(first.left(4).toHex(), QByteArray("00000006"));
     if (Catalogue::layout(modelCode) == BlockLayout::Fixed) {
@@ -142,13 +142,7 @@ void TestWrite::readThenWriteKeepsTheGatewaysBytes()
         QCOMPARE(first.mid(4).toHex(), generated.mid(4).toHex());
     }
     // The keep-alive settings go back as they came.
-    const QByteArray keepAliveRead = lastSentWithCommand(sim, gateway.ip, 13);
-    QByteArray keepAliveWritten;
-    for (const QByteArray &frame : sim.tcpBytes(gateway.ip)) {
-        if (frame.startsWith(QByteArray::fromHex("0000000e")))
-            keepAliveWritten = frame;
-    }
-    QCOMPARE(keepAliveWritten.mid(8).toHex(), keepAliveRead.mid(8).toHex());
+    QCOMPARE(lastFrame(sim, gateway.ip, 14, "recv").mid(8).toHex(), lastFrame(sim, gateway.ip, 13, "send").mid(8).toHex());
 
     // Second round: what the gateway now holds comes back byte for byte.
     QVERIFY(readAndWriteBack(*w, spy));
@@ -243,23 +237,6 @@ void TestWrite::eachWay()
         QCOMPARE(sim.heldBlock(ip).mid(12, 6), QByteArray("Line-3"));
 }
 
-// HW-P04 below firmware 2.0 takes only 4 ID mappings: the user is told, and the configuration keeps all six.
-void TestWrite::firmwareLimitOfHwP04()
-{
-    const QString ip = SimProcess::uniqueLoopbackIp();
-    SimProcess sim;
-    QVERIFY2(sim.start(GatewayBench::simConfig(Gateway(ip, 130400))), qPrintable(sim.errorText()));
-    installConfigure(plain(130400, 6));
-    g_appointIpAddr = ip;
-    software = QStringLiteral("1.1");
-    QPointer<Config> editor(openEditor());
-    MessageSpy spy;
-    editor->Download();
-    QCOMPARE(spy.texts(), (QStringList{"HW-P04 V2.0版本以下只可下载4条ID映射指令,多余的ID映射指令将不会下载到网关中", GetStr(15005)}));
-    QCOMPARE(sim.heldBlock(ip).mid(56 + 8 * 4, 4).toHex(), QByteArray("00000004"));
-    QCOMPARE(pConfigure->m_idMaps.size(), 6);
-}
-
 void TestWrite::buildersStayInsideTheirBuffer_data()
 {
     QTest::addColumn<int>("modelCode");
@@ -290,25 +267,33 @@ void TestWrite::buildersStayInsideTheirBuffer()
         QCOMPARE(buffer.left(1216), QByteArray(1216, '\x5a'));
 }
 
-void TestWrite::waitCursorOnlyWhileBlocking()
+// The wait cursor shows only while the write blocks, never under a message. HW-P04 below firmware 2.0 takes
+// only 4 ID mappings: the user is told first, and the configuration keeps all six.
+void TestWrite::waitCursorAndFirmwareLimit()
 {
     const QString ip = SimProcess::uniqueLoopbackIp();
     SimProcess sim;
-    QVERIFY2(sim.start(GatewayBench::simConfig(Gateway(ip, 130200))), qPrintable(sim.errorText()));
-    installConfigure(plain(130200));
+    QVERIFY2(sim.start(GatewayBench::simConfig(Gateway(ip, 130400))), qPrintable(sim.errorText()));
+    installConfigure(plain(130400, 6));
     g_appointIpAddr = ip;
+    software = QStringLiteral("1.1");
     QPointer<Config> editor(openEditor());
     const auto cursor = [] { return QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1; };
     QList<int> whileBlocking, atMessages; // the blocking waits report progress through the socket's own signals
+    QStringList texts;
     QObject::connect(&editor->m_socket, &QTcpSocket::bytesWritten, [&] { whileBlocking << cursor(); });
-    Msg::setResponder([&](const Msg::Shown &) {
+    Msg::setResponder([&](const Msg::Shown &shown) {
         atMessages << cursor();
+        texts << shown.text;
         return QMessageBox::Cancel;
     });
     editor->Download();
     Msg::setResponder({});
     QCOMPARE(whileBlocking, (QList<int>{Qt::WaitCursor, Qt::WaitCursor}));
-    QCOMPARE(atMessages, QList<int>{-1});
+    QCOMPARE(atMessages, (QList<int>{-1, -1}));
+    QCOMPARE(texts, (QStringList{"HW-P04 V2.0版本以下只可下载4条ID映射指令,多余的ID映射指令将不会下载到网关中", GetStr(15005)}));
+    QCOMPARE(sim.heldBlock(ip).mid(56 + 8 * 4, 4).toHex(), QByteArray("00000004"));
+    QCOMPARE(pConfigure->m_idMaps.size(), 6);
 }
 
 // The Download choice after OK reaches the writer: the block arrives at the gateway. (What the choice dialog
