@@ -35,7 +35,6 @@ private Q_SLOTS:
     void savedThenOpenedIsTheSameConfiguration();
     void savePath_data();
     void savePath();
-    void saveAsksOnceThenKeepsTheFile();
     void saveWithSelectedGateway_data();
     void saveWithSelectedGateway();
     void openRefusals_data();
@@ -113,13 +112,25 @@ void TestFile::savedThenOpenedIsTheSameConfiguration()
     const QString model = Catalogue::discoveryName(modelCode);
     const QString path = m_dir.filePath(QStringLiteral("round-%1.inf").arg(modelCode));
     auto w = GatewayBench::window({});
-    installConfigure(edited(modelCode, QStringLiteral("Line-%1").arg(modelCode)));
+    installConfigure(edited(modelCode, QStringLiteral("First")));
     g_commMode = commMode;
     Mode = model;
-    savefilename = path;
     MessageSpy spy;
-    w->on_bt_Save_clicked();
-    QCOMPARE(spy.texts(), QStringList{kSaved});
+    {
+        // A cancelled dialog saves nothing and says nothing.
+        GatewayBench::ModalAnswerer cancel([](QWidget *m) { return GatewayBench::answerFileDialog(m, QString()); });
+        w->on_bt_Save_clicked();
+        QVERIFY(cancel.handled() == 1 && spy.shown().isEmpty() && savefilename.isEmpty());
+    }
+    {
+        // The file is asked for once, then kept: the second save writes the renamed configuration there.
+        GatewayBench::ModalAnswerer answerer([&](QWidget *m) { return GatewayBench::answerFileDialog(m, path); });
+        w->on_bt_Save_clicked();
+        pConfigure->m_name = QStringLiteral("Line-%1").arg(modelCode);
+        w->on_bt_Save_clicked();
+        QCOMPARE(answerer.handled(), 1);
+    }
+    QCOMPARE(spy.texts(), (QStringList{kSaved, kSaved}));
     const QString saved = InfFile::write(*pConfigure, commMode, model);
 
     init(); // a fresh start, with another configuration in the editor
@@ -130,7 +141,7 @@ void TestFile::savedThenOpenedIsTheSameConfiguration()
 
     QCOMPARE(answerer.handled(), 1);
     QCOMPARE(spy.texts(), QStringList());
-    QVERIFY(pConfigure);
+    QVERIFY(pConfigure && pConfigure->m_name == QStringLiteral("Line-%1").arg(modelCode));
     QCOMPARE(QStringList({QString::number(pConfigure->m_modelCode), QString::number(g_commMode), Mode, savefilename, IDS}),
              QStringList({QString::number(modelCode), QString::number(commMode), model, path, QFileInfo(path).fileName()}));
     // Saved again, the opened configuration gives the same file: every field it carries came back.
@@ -173,30 +184,6 @@ void TestFile::savePath()
     QCOMPARE(savefilename, base + used);
     if (message == kSaved)
         QCOMPARE(fileLines(savefilename).first(), QStringLiteral("Device_Mode\tHW-P02"));
-}
-
-void TestFile::saveAsksOnceThenKeepsTheFile()
-{
-    const QString path = m_dir.filePath(QStringLiteral("asked.inf"));
-    auto w = GatewayBench::window({});
-    installConfigure(edited(130800, QStringLiteral("First")));
-    Mode = QStringLiteral("HW-P08");
-    MessageSpy spy;
-    {
-        // A cancelled dialog saves nothing and says nothing.
-        GatewayBench::ModalAnswerer cancel([](QWidget *m) { return GatewayBench::answerFileDialog(m, QString()); });
-        w->on_bt_Save_clicked();
-        QCOMPARE(cancel.handled(), 1);
-        QVERIFY(spy.shown().isEmpty() && savefilename.isEmpty());
-    }
-    GatewayBench::ModalAnswerer answerer([&](QWidget *m) { return GatewayBench::answerFileDialog(m, path); });
-    w->on_bt_Save_clicked();
-    pConfigure->m_name = QStringLiteral("Second");
-    w->on_bt_Save_clicked();
-    QCOMPARE(answerer.handled(), 1);
-    QCOMPARE(spy.texts(), (QStringList{kSaved, kSaved}));
-    QCOMPARE(savefilename, path);
-    QVERIFY(fileLines(path).contains(QStringLiteral("Ethernet_Name\tSecond")));
 }
 
 void TestFile::saveWithSelectedGateway_data()
