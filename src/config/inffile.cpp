@@ -69,10 +69,16 @@ QString timingKey(int n, int k)
     return GetStr(4303 + k).arg(n);
 }
 
+QStringList tokenize(const QString &text);
+
 class Writer
 {
 public:
     void line(const QString &key, const QString &value) { m_text += key + value + kEndLine; }
+    // The reader takes one word per value. A name or password holding a blank is
+    // written up to it, as the editor cuts a typed name, so that every setting
+    // after it still loads.
+    void firstWord(const QString &key, const QString &value) { line(key, tokenize(value).value(0)); }
     void word(const QString &key, const QString &wordWithEnd) { m_text += key + wordWithEnd; }
     QString text() const { return m_text; }
 
@@ -632,7 +638,7 @@ QString write(const CConfigure &configure, int32_t commMode, const QString &mode
     w.line(QStringLiteral("Device_Mode\t"), modelName);
     const unsigned int modeWord = commMode == 1 ? 4048 : commMode == 2 ? 4049 : commMode == 3 ? 4050 : 4051;
     w.word(GetStr(4047), GetStr(modeWord));
-    w.line(GetStr(4052), c.m_name);
+    w.firstWord(GetStr(4052), c.m_name);
     if (c.m_ipMode == 1)
         w.line(GetStr(4053), QStringLiteral("DHCP"));
     else if (c.m_ipMode == 2)
@@ -696,7 +702,7 @@ QString write(const CConfigure &configure, int32_t commMode, const QString &mode
         w.line(GetStr(4112), a.m_limitLow[i]);
         w.line(GetStr(4113), a.m_limitHigh[i]);
     }
-    w.line(QStringLiteral("Password\t"), a.m_password);
+    w.firstWord(QStringLiteral("Password\t"), a.m_password);
     return w.text();
 }
 

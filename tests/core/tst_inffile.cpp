@@ -71,6 +71,38 @@ class TestInfFile : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A blank in a value would shift every setting after it.
+    void blanksKeepTheRestOfTheFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("blank in the name") << "GW 1" << "pw";
+        QTest::newRow("tab in the name") << "GW\t1" << "pw";
+        QTest::newRow("blank in the password") << "GW-1" << "p w";
+    }
+    void blanksKeepTheRestOfTheFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        CConfigure c;
+        c.m_modelCode = 130400;
+        c.m_name = name;
+        c.m_ip = "10.1.2.3";
+        c.m_mask = "255.255.0.0";
+        c.m_serial[0].m_baudRate = 7;
+        c.m_advance.m_highPort = "1502";
+        c.m_advance.m_password = password;
+        CConfigure back;
+        back.m_modelCode = c.m_modelCode;
+        QCOMPARE(InfFile::read(InfFile::write(c, 2, "HW-P04"), back).status, InfFile::Status::Ok);
+        QCOMPARE(back.m_ip, c.m_ip);
+        QCOMPARE(back.m_mask, c.m_mask);
+        QCOMPARE(back.m_serial[0].m_baudRate, 7);
+        QCOMPARE(back.m_advance.m_highPort, c.m_advance.m_highPort);
+        const QRegularExpression blank("\\s");
+        QCOMPARE(back.m_name, name.section(blank, 0, 0));
+        QCOMPARE(back.m_advance.m_password, password.section(blank, 0, 0));
+    }
     void savedConfigurationLoadsBack_data();
     void savedConfigurationLoadsBack();
     void editedFiles_data();
