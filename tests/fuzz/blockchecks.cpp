@@ -8,19 +8,6 @@
 
 namespace {
 
-bool isDottedQuad(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return false;
-    for (const QString &part : parts) {
-        bool ok = false;
-        if (part.toInt(&ok) > 255 || !ok)
-            return false;
-    }
-    return true;
-}
-
 bool isNumberIn(const QString &text, qint64 low, qint64 high)
 {
     bool ok = false;

@@ -11,19 +11,6 @@
 
 namespace {
 
-bool isDottedQuad(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return false;
-    for (const QString &part : parts) {
-        bool ok = false;
-        if (part.toInt(&ok) > 255 || !ok)
-            return false;
-    }
-    return true;
-}
-
 void checkEntry(const QByteArray &datagram, const CEquipment &e)
 {
     static const QRegularExpression mac(QStringLiteral("^[0-9a-f]{2}(-[0-9a-f]{2}){5}$"));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,3 +15,17 @@
             std::abort();                                                                          \
         }                                                                                          \
     } while (0)
+
+// Four decimal numbers of 0 to 255 joined by dots, as the tool shows an address.
+inline bool isDottedQuad(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        if (part.toInt(&ok) > 255 || !ok)
+            return false;
+    }
+    return true;
+}

@@ -42,6 +42,9 @@ private:
     QString m_file;
 };
 
+using GatewayBench::fileBytes;
+using GatewayBench::snapshot;
+
 namespace {
 
 // A search asks at most 8 times, 300 ms apart; each ask may block up to
@@ -53,20 +56,6 @@ constexpr int WaitMs = 2000;
 constexpr int MarginMs = 3000;
 
 const QByteArray kFileBytes("Device_Mode\tHW-P04\nTransmission_Mode\t\tRTU_Master\n");
-
-QByteArray snapshot()
-{
-    if (!pConfigure)
-        return QByteArray("<none>");
-    const BlockWriter::Result built = BlockWriter::build(*pConfigure, g_commMode, software);
-    return QByteArray::number(built.code) + ':' + built.block.toHex();
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 std::unique_ptr<MainWindow> newWindow()
 {

@@ -1,6 +1,8 @@
 #include "support/gatewaybench.h"
 
 #include "app/mainwindow.h"
+#include "config/blockwriter.h"
+#include "config/configure.h"
 #include "config/dialog_password.h"
 #include "config/globals.h"
 #include "config/modelcatalogue.h"
@@ -11,6 +13,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QJsonArray>
 #include <QLineEdit>
@@ -149,6 +152,21 @@ bool answerFileDialog(QWidget *modal, const QString &path)
     name->setText(path);
     static_cast<QDialog *>(dialog)->accept(); // public in QDialog, checks the chosen name
     return true;
+}
+
+QByteArray snapshot()
+{
+    if (!pConfigure)
+        return QByteArray("<none>");
+    const BlockWriter::Result built = BlockWriter::build(*pConfigure, g_commMode, software);
+    return QByteArray::number(pConfigure->m_modelCode) + ':' + QByteArray::number(built.code) + ':'
+        + built.block.toHex() + ':' + BlockWriter::keepAliveFrame(pConfigure->m_advance).toHex();
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 } // namespace GatewayBench

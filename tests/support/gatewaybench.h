@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QByteArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -94,5 +95,12 @@ bool answerPassword(QWidget *modal, const QString &password);
 
 // Acts: chooses `path` in a file dialog, or cancels it when `path` is empty.
 bool answerFileDialog(QWidget *modal, const QString &path);
+
+// Every field of the current configuration, through the writer: the block and
+// the keep-alive frame a write of it would send ("<none>" without one).
+QByteArray snapshot();
+
+// The file's bytes, or "<unreadable>".
+QByteArray fileBytes(const QString &path);
 
 } // namespace GatewayBench

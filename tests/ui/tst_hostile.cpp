@@ -29,6 +29,8 @@
 #include <memory>
 
 using GatewayBench::Gateway;
+using GatewayBench::fileBytes;
+using GatewayBench::snapshot;
 
 class TestHostile : public QObject
 {
@@ -109,23 +111,6 @@ CConfigure *workingCopy()
     c->m_advance.m_password = QStringLiteral("plant7");
     c->m_advance.m_aliveTime = 12;
     return c;
-}
-
-// Every field of the current configuration, through the writer: the block
-// and the keep-alive frame a write of it would send.
-QByteArray snapshot()
-{
-    if (!pConfigure)
-        return QByteArray("<none>");
-    const BlockWriter::Result built = BlockWriter::build(*pConfigure, g_commMode, software);
-    return QByteArray::number(pConfigure->m_modelCode) + ':' + QByteArray::number(built.code) + ':'
-        + built.block.toHex() + ':' + BlockWriter::keepAliveFrame(pConfigure->m_advance).toHex();
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 bool allClosed(const SimProcess &sim, const QString &ip)

@@ -125,9 +125,9 @@ void tst_MainWindow::rowClick()
     QFETCH(bool, isTrue);
     QFETCH(int, clickItem);
     MainWindow *w = makeWindow();
-    for (QString spec : devices) {
-        const bool password = spec.endsWith("+pw");
-        const QStringList f = spec.remove("+pw").split('|');
+    for (QString row : devices) {
+        const bool password = row.endsWith("+pw");
+        const QStringList f = row.remove("+pw").split('|');
         w->equipmentList().append(device(f[0] == "other" ? GetStr(8000) : f[0], f[1], GetStr(password ? 8002 : 8003)));
     }
     w->fillTable();
