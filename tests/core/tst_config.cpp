@@ -1,0 +1,381 @@
+// Configuration blocks to and from a gateway, the ".inf" file, and the model catalogue.
+#include "config/blockreader.h"
+#include "config/blockwriter.h"
+#include "config/configure.h"
+#include "config/globals.h"
+#include "config/inffile.h"
+#include "config/modelcatalogue.h"
+#include "messages/messagetable.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <limits>
+
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace {
+using Check = std::function<bool(const CConfigure &)>;
+using Tweak = std::function<void(CConfigure &)>;
+
+// A zeroed block with a command-5 header, patched with "offset hex, offset hex, ...".
+QByteArray block(int length, const QString &patches)
+{
+    QByteArray b(length, '\0');
+    b[3] = 5;
+    for (const QString &patch : patches.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QByteArray bytes = QByteArray::fromHex(patch.trimmed().section(' ', 1).toLatin1());
+        b.replace(patch.trimmed().section(' ', 0, 0).toInt(), bytes.size(), bytes);
+    }
+    return b;
+}
+
+// A valid configuration with every address set and lists filled as asked.
+CConfigure *filled(int code, int idMaps, int masters, int requests)
+{
+    auto *c = new CConfigure;
+    c->m_modelCode = code;
+    static_cast<CEthernet &>(*c) = {"GW", 0, "192.168.0.10", "255.255.255.0", "192.168.0.1", "8.8.8.8", "0.0.0.0"};
+    c->m_advance.m_highPort = "502";
+    for (int i = 0; i < idMaps; ++i)
+        c->m_idMaps.append(new CIDMap{QStringLiteral("10.0.1.%1").arg(i), QString::number(500 + i), 0, i, i + 10, false, 0});
+    for (int i = 0; i < masters; ++i)
+        c->m_masters.append(new CSpecifiedMaster{QStringLiteral("10.0.2.%1").arg(i), i % 2 == 1});
+    for (int i = 0; i < requests; ++i)
+        c->m_requests.append(new CSpecifiedRequest{false, QString::number(i + 1), false, "3"});
+    return c;
+}
+
+// What a written block reads back as, through the reader's command-5 header.
+BlockReader::Result readBack(const QByteArray &written, CConfigure &back, int code)
+{
+    back.m_modelCode = code;
+    return BlockReader::read(QByteArray::fromHex("00000005") + written.mid(4), back);
+}
+} // namespace
+
+class TestConfig : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Values the writer never produces; the round trip below covers the rest.
+    void readerRules()
+    {
+        const QString ones = "255.255.255.255";
+        const QList<std::tuple<int, QString, Check>> rows{
+            {30203, "11 04, 32 00000003, 36 ffffffffffffffffffffffffffffffffffffffff", [](const CConfigure &c) {
+                 return c.m_ipMode == 1 && c.m_ip == "192.168.0.10" && c.m_mask == "255.255.255.0" && c.m_dns2 == "0.0.0.0";
+             }},
+            {30203, "12 4142434445464748494a4b4c4d4e4f5051525354", [](const CConfigure &c) { return c.m_name == "ABCDEFGHIJKLMNOPQRST"; }},
+            {30203, "652 00007531 0000012b 0000ea61", [](const CConfigure &c) {
+                 return c.m_serial[0].m_charInterval == 1 && c.m_serial[0].m_respTimeout == 300 && c.m_serial[0].m_delayPolls == 0;
+             }},
+            {30203, "72 00000001, 76 ffffffff000001f6000000020a05010f", [](const CConfigure &c) {
+                 const CIDMap &m = *c.m_idMaps.first();
+                 return m.m_ip == "0.0.0.0" && m.m_serialIndex == 0 && m.m_idMin == 0 && m.m_idMax == 0;
+             }},
+            {130100, "64 00000001, 68 01020304000001f60000001000f700f8", [](const CConfigure &c) {
+                 return c.m_idMaps.first()->m_serialIndex == 0 && c.m_idMaps.first()->m_offset == 0;
+             }},
+            {30203, "968 00000001, 972 01f70107", [](const CConfigure &c) { return c.m_requests.first()->m_functionCode == "1"; }},
+            {30203, "72 00000100, 676 ffffffff, 968 00000025", [](const CConfigure &c) {
+                 return c.m_idMaps.size() == 36 && c.m_masters.size() == 36 && c.m_requests.size() == 36;
+             }},
+            {130400, "200 00000001 c0a80001 c0a800ff", [](const CConfigure &c) { // packed ranges keep their slots
+                 return c.m_advance.m_limitOn[2] && c.m_advance.m_limitHigh[2] == "192.168.0.255" && !c.m_advance.m_limitOn[0];
+             }}};
+        for (const auto &[code, patches, check] : rows) {
+            CConfigure c;
+            c.m_modelCode = code;
+            const int length = Catalogue::layout(code) == BlockLayout::Fixed ? 1216 : 168 + 20 * Catalogue::serialPorts(code);
+            QVERIFY(BlockReader::read(block(length, patches), c).length > 0);
+            QVERIFY2(check(c), qPrintable(patches));
+        }
+        // Counts of 2^32-1 in a short packed block: nothing past its end is taken, the length does not wrap.
+        CConfigure c;
+        c.m_modelCode = 130100;
+        const BlockReader::Result r = BlockReader::readPacked(block(188, "64 ffffffff"), c);
+        QVERIFY(r.truncated);
+        QCOMPARE(r.length, std::numeric_limits<int>::max());
+        QCOMPARE(c.m_idMaps.size(), (188 - 68) / 16);
+    }
+
+    // Every prefix of a full block is parsed without reading past it (ASan checks the reads); entries are
+    // taken only when they lie wholly inside it. A foreign header changes nothing.
+    void truncatedBlocks()
+    {
+        for (int code : {30203, 130100, 131600, 0}) {
+            std::unique_ptr<CConfigure> source(filled(code, 3, 3, 3));
+            const QByteArray full = BlockWriter::build(*source, 0, "2.1").block;
+            const int ports = Catalogue::layout(code) == BlockLayout::Fixed ? 2 : Catalogue::serialPorts(code);
+            for (int length = 0; length <= full.size(); ++length) {
+                QByteArray prefix(full.constData(), length);
+                if (length >= 4)
+                    prefix[3] = 5;
+                CConfigure c;
+                c.m_modelCode = code;
+                const BlockReader::Result r = BlockReader::read(prefix, c);
+                QCOMPARE(r.length < 0, length < 4);
+                if (length >= 4) {
+                    QCOMPARE(r.truncated, length < full.size());
+                    QCOMPARE(c.m_idMaps.size(), qBound(0, (length - 60 - 8 * ports) / 16, 3));
+                }
+            }
+            QCOMPARE(BlockReader::read(full, *source).length, -1); // the writer's command-6 header
+            QCOMPARE(source->m_idMaps.size(), 3);
+        }
+    }
+
+    void keepAlive()
+    {
+        const auto reply = [](const char *tail) { return QByteArray::fromHex(QByteArray("0000000d00000008") + tail); };
+        // model, reply, accepted, on, seconds
+        const QList<std::tuple<int, QByteArray, bool, bool, int>> rows{{130400, reply("00000002000000c7"), true, true, 1},
+            {30103, reply("00000000ffffffff"), true, false, 30}, {130400, reply("00000001ffffffff"), true, true, 8},
+            {130100, reply("000000010063ff9c"), true, true, 65535}, {30203, reply("0000000100640000"), true, true, 30},
+            {130400, QByteArray::fromHex("0000000d0000"), true, false, 0},
+            {130400, QByteArray::fromHex("0000000e000000080000000000000064"), false, true, 77}};
+        for (const auto &[code, bytes, accepted, on, seconds] : rows) {
+            CAdvance a;
+            a.m_keepAlive = true;
+            a.m_aliveTime = 77;
+            QCOMPARE(BlockReader::readKeepAlive(bytes, a, code), accepted);
+            QCOMPARE(QString("%1 %2").arg(a.m_keepAlive).arg(a.m_aliveTime), QString("%1 %2").arg(on).arg(seconds));
+        }
+    }
+
+    void writerLengths()
+    {
+        // model, entries in each list, mode, firmware, length (0: too long), ID mappings sent
+        const QList<std::tuple<int, int, int, QString, int, int>> rows{{30103, 40, 2, "2.1", 1216, 36},
+            {130400, 2, 0, "2.1", 304, 2}, {130800, 1, 1, "2.1", 344, 1}, {131600, 36, 0, "2.1", 0, 0},
+            {130400, 6, 1, "1.1", 312, 4}, {130400, 6, 1, "2.0", 344, 6}, {130200, 6, 1, "1.1", 304, 6}};
+        for (const auto &[code, entries, mode, firmware, length, sent] : rows) {
+            std::unique_ptr<CConfigure> c(filled(code, entries, entries, entries));
+            const bool cut = code == 130400 && firmware == "1.1";
+            QCOMPARE(BlockWriter::cutsIdMaps(*c, firmware), cut);
+            const BlockWriter::Result r = BlockWriter::build(*c, mode, firmware);
+            QCOMPARE(r.code, int(length ? BlockWriter::Built : BlockWriter::TooLong));
+            QCOMPARE(QList<int>({r.block.size(), r.idMapsCut, c->m_idMaps.size()}), QList<int>({length, cut, entries}));
+            if (length == 0)
+                continue;
+            QCOMPARE(r.block.left(8).toHex(), "00000006" + QByteArray::number(length - 8, 16).rightJustified(8, '0'));
+            CConfigure back;
+            QCOMPARE(readBack(r.block, back, code).length, length);
+            QCOMPARE(back.m_idMaps.size(), sent);
+        }
+    }
+
+    void writerBytes()
+    {
+        const auto range3 = [](CConfigure &c) { // range 1 is off, so not written
+            c.m_advance = {"", "502", 0, true, 30, {false, false, true}, {"1.1.1.1", "", "10.0.0.1"}, {"", "", "10.0.0.9"}};
+        };
+        const QString empty(24, QLatin1Char('0')), range = "000000010a0000010a000009";
+        const QList<std::tuple<int, Tweak, QString>> rows{
+            {130100, [](CConfigure &c) { c.m_ipMode = 3; c.m_name = "ABCDEFGHIJKLMNOPQRSTUVWXYZ"; c.m_dns1.clear(); },
+             "8 00000000" + QString::fromLatin1(QByteArray("ABCDEFGHIJKLMNOPQRST").toHex()) + "00000000c0a8000affffff00c0a8000100000000"},
+            {30103, [](CConfigure &c) {
+                 c.m_serial[1] = {9, 1, 0, 7, 10, 300, 0};
+                 c.m_requests.append(new CSpecifiedRequest{true, "300", false, "16"});
+                 c.m_advance = {"pw", "1502", 65535, true, 30, {}, {}, {}};
+             }, "64 000004b007010100, 968 00000001012c0010, 1116 707700, 1136 000005de0000ffff"},
+            {30203, range3, "1144 " + range + empty}, // the fixed layout packs active ranges to the front
+            {130100, range3, "116 " + empty + empty + range + empty}};
+        for (const auto &[code, tweak, expected] : rows) {
+            std::unique_ptr<CConfigure> c(filled(code, 0, 0, 0));
+            tweak(*c);
+            const BlockWriter::Result r = BlockWriter::build(*c, 0, "2.1");
+            QCOMPARE(r.code, int(BlockWriter::Built));
+            for (const QString &at : expected.split(QStringLiteral(", "))) {
+                const QByteArray bytes = at.section(' ', 1).toLatin1();
+                QCOMPARE(r.block.mid(at.section(' ', 0, 0).toInt(), bytes.size() / 2).toHex(), bytes);
+            }
+        }
+    }
+
+    // All-ones addresses refuse the write, each with its own code; master modes drop masters and requests.
+    void writerRefusals()
+    {
+        const QString ones = "255.255.255.255";
+        const QList<std::tuple<int, int, Tweak>> cases{{-1, 0, [=](CConfigure &c) { c.m_ip = ones; }},
+            {-2, 0, [=](CConfigure &c) { c.m_mask = ones; }}, {-5, 0, [=](CConfigure &c) { c.m_dns2 = ones; }},
+            {-6, 0, [=](CConfigure &c) { c.m_idMaps.last()->m_ip = ones; }},
+            {-7, 0, [=](CConfigure &c) { c.m_masters.last()->m_ip = ones; }},
+            {-8, 0, [=](CConfigure &c) { c.m_advance.m_limitOn[4] = true; c.m_advance.m_limitHigh[4] = ones; }},
+            {0, 0, [=](CConfigure &c) { c.m_advance.m_limitLow[4] = ones; }}, // inactive range: not written
+            {0, 1, [=](CConfigure &c) { c.m_masters.last()->m_ip = ones; }}, // dropped in master mode
+            {0, 3, [](CConfigure &c) { c.m_advance.m_password = "NoNe"; }}};
+        for (const int code : {30203, 130400}) {
+            for (const auto &[result, mode, tweak] : cases) {
+                std::unique_ptr<CConfigure> c(filled(code, 2, 2, 2));
+                tweak(*c);
+                const BlockWriter::Result r = BlockWriter::build(*c, mode, "2.1");
+                QCOMPARE(r.code, result);
+                QCOMPARE(r.block.isEmpty(), result != 0);
+                CConfigure back;
+                if (result != 0)
+                    continue;
+                QVERIFY(readBack(r.block, back, code).length > 0);
+                for (const CConfigure *after : {c.get(), &back}) {
+                    QCOMPARE(after->m_masters.size() + after->m_requests.size(), mode % 2 ? 0 : 4);
+                    QCOMPARE(after->m_advance.m_password, QString()); // any case of "none" is no password
+                }
+            }
+        }
+    }
+
+    // What the writer sends the reader turns back into the same configuration, compared as saved files.
+    void blockRoundTrip()
+    {
+        for (const ModelInfo &model : Catalogue::models()) {
+            const int code = model.code, ports = model.layout == BlockLayout::Fixed ? 2 : model.serialPorts;
+            const int mode = code == 130800 ? 1 : 2;
+            std::unique_ptr<CConfigure> c(filled(code, qMin(model.maxIdMaps, 4), qMin(model.maxMasters, 3), 2));
+            c->m_ipMode = 2;
+            for (int n = 0; n < ports; ++n) {
+                const bool silent = code == 30103 && n == 1; // the block carries only port 2's baud rate here
+                c->m_serial[n] = {n % 9, silent ? 0 : n % 5, silent ? 0 : n % 2, silent ? 0 : 8, 1 + 1000 * n, 300 + 100 * n, 50 * n};
+            }
+            for (int i = 0; i < c->m_idMaps.size(); ++i)
+                *c->m_idMaps[i] = {c->m_idMaps[i]->m_ip, c->m_idMaps[i]->m_port, i % ports, i, 10 + i, i % 2 == 1, 247 - i};
+            *c->m_requests[1] = {true, "2", false, "15"};
+            c->m_advance = {"secret", "65535", 1234, mode == 2, 45, {true, true, true}, {"172.16.0.1", "172.16.1.1", "172.16.2.1"},
+                            {"172.16.0.254", "172.16.1.254", "172.16.2.254"}};
+            const BlockWriter::Result r = BlockWriter::build(*c, mode, "2.1");
+            CConfigure back;
+            const BlockReader::Result read = readBack(r.block, back, code);
+            QCOMPARE(read.length, r.block.size());
+            QByteArray keepAlive = BlockWriter::keepAliveFrame(c->m_advance); // 4500 hundredths
+            QCOMPARE(keepAlive.toHex(), QByteArray("0000000e00000008") + (mode == 2 ? "00000001" : "00000000") + "00001194");
+            keepAlive[3] = 0x0d;
+            QVERIFY(BlockReader::readKeepAlive(keepAlive, back.m_advance, code));
+            QCOMPARE(InfFile::write(back, read.commMode, "M").split('\n'), InfFile::write(*c, mode, "M").split('\n'));
+        }
+    }
+
+    // A file read back writes the same text again, for every port count; a blank in the name or password
+    // is written up to it, as a blank would shift every later setting.
+    void infRoundTrip()
+    {
+        for (const auto &[code, ports, name, password] : QList<std::tuple<int, int, QString, QString>>{
+                 {30103, 1, "GW 1", "pw"}, {30203, 2, "", "p w"}, {130400, 4, "GW\t1", "x"}, {131600, 16, "Hall", "abc123"},
+                 {0, 16, "Hall", "x"}}) {
+            std::unique_ptr<CConfigure> c(filled(code, 6, 3, 4));
+            for (int n = 0; n < CConfigure::SerialCount; ++n)
+                c->m_serial[n] = {(n + 1) % 9, n % 5, n % 2, 8, 5 + n, 317 + 17 * n, 3 * n};
+            c->m_idMaps[5]->m_serialIndex = 15;
+            c->m_name = name;
+            c->m_ipMode = ports % 3;
+            c->m_advance = {password, "1502", 250, true, 45, {true, false, true}, {"192.168.1.1", "", "10.0.0.1"},
+                            {"192.168.1.99", "", "10.0.0.50"}};
+            const QString text = InfFile::write(*c, ports % 4, "HW-P04");
+            CConfigure back;
+            back.m_modelCode = code;
+            const InfFile::ReadResult read = InfFile::read(text, back);
+            QCOMPARE(read.status, InfFile::Status::Ok);
+            const QRegularExpression blank("\\s");
+            QCOMPARE(back.m_name, name.section(blank, 0, 0));
+            QCOMPARE(back.m_advance.m_password, password.section(blank, 0, 0));
+            c->m_name = back.m_name;
+            c->m_advance.m_password = back.m_advance.m_password;
+            QCOMPARE(InfFile::write(back, read.commMode, "HW-P04").split('\n'), InfFile::write(*c, ports % 4, "HW-P04").split('\n'));
+            QVERIFY(text.contains(QStringLiteral("Port%1_Baud_Rate").arg(ports)));
+            QVERIFY(!text.contains(QStringLiteral("Port%1_Baud_Rate").arg(ports + 1)));
+        }
+    }
+
+    // Values the reader corrects, and list counts against the entries held and what the model's block carries.
+    void infEdited()
+    {
+        using S = InfFile::Status;
+        const QList<int> few{2, 1, 1};
+        const Check ok = [](const CConfigure &) { return true; };
+        // model, lists written, key edited (0: none), value, status, check of what loaded
+        const QList<std::tuple<int, QList<int>, unsigned int, QString, S, Check>> rows{
+            {130100, {0, 0, 0}, 4058, "600", S::Ok, [](const CConfigure &c) { return c.m_serial[0].m_baudRate == 0; }},
+            {130100, {0, 0, 0}, 4087, "-5", S::Ok, [](const CConfigure &c) { return c.m_serial[0].m_respTimeout == 300; }},
+            {130100, {0, 0, 0}, 4086, "fast", S::Ok, [](const CConfigure &c) { return c.m_serial[0].m_charInterval == 0; }},
+            {130100, {0, 0, 0}, 4108, "-1", S::Ok, [](const CConfigure &c) { return c.m_advance.m_aliveTime == 30; }},
+            {130400, few, 4076, "3", S::MissingEntries, ok}, {130400, few, 4095, "2", S::MissingEntries, ok},
+            {130400, few, 4076, "37", S::TooManyEntries, ok}, {130400, few, 4092, "1000000000", S::TooManyEntries, ok},
+            {130400, few, 4095, "-4", S::Ok, [](const CConfigure &c) { return c.m_requests.isEmpty() && c.m_idMaps.size() == 2; }},
+            // 16 ports: 168 + 320 + 16 x 36 = 1064 bytes, 152 left for 19 masters.
+            {131600, {36, 19, 0}, 0, "", S::Ok, [](const CConfigure &c) { return c.m_masters.size() == 19; }},
+            {131600, {36, 20, 0}, 0, "", S::TooManyEntries, ok}, {131600, {36, 19, 1}, 0, "", S::TooManyEntries, ok},
+            {30203, {36, 36, 36}, 0, "", S::Ok, [](const CConfigure &c) { return c.m_requests.size() == 36; }}};
+        for (const auto &[code, lists, keyId, value, status, check] : rows) {
+            std::unique_ptr<CConfigure> source(filled(code, lists[0], lists[1], lists[2]));
+            source->m_serial[0] = {1, 0, 0, 8, 5, 317, 0};
+            QString text = InfFile::write(*source, 0, "HW-P04");
+            const int at = text.indexOf(GetStr(keyId)) + GetStr(keyId).size();
+            if (keyId != 0)
+                text.replace(at, text.indexOf('\n', at) - at, value);
+            CConfigure c;
+            c.m_modelCode = code;
+            const InfFile::ReadResult read = InfFile::read(text, c);
+            QCOMPARE(read.status, status);
+            QVERIFY2(check(c), qPrintable(value));
+            QVERIFY(c.m_idMaps.size() <= lists[0] && c.m_masters.size() <= lists[1] && c.m_requests.size() <= lists[2]);
+            if (status != S::Ok)
+                QCOMPARE(InfFile::messageId(read.status), 4313u);
+        }
+        const QList<std::tuple<QString, InfFile::Status, QString>> scans{{"DeviceMode\tHW-P02\n", S::Ok, "HW-P02"}, // older key
+            {"Device_Mode\t\nTransmission_Mode\t\tRTU_Slave\n", S::Ok, ""}, // an empty model leaves the next key alone
+            {"Junk\tJunk\nDevice_Mode\tHW-P08\n", S::Incorrect, ""}};
+        for (const auto &[text, status, model] : scans) {
+            QCOMPARE(InfFile::scanModel(text).status, status);
+            QCOMPARE(InfFile::scanModel(text).modelName, model);
+        }
+    }
+
+    void infFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.inf"), text = "Device_Mode\tHW-P02\n";
+        QCOMPARE(InfFile::writeFile(path, text), InfFile::WriteStatus::Written);
+        QString back;
+        QCOMPARE(InfFile::readFile(path, back), InfFile::Status::Ok);
+        QCOMPARE(back, text);
+        QCOMPARE(InfFile::writeFile(dir.path(), text), InfFile::WriteStatus::CannotOpen);
+        QCOMPARE(InfFile::readFile(dir.filePath("none.inf"), back), InfFile::Status::CannotOpen);
+        QVERIFY(QFile::link("/dev/full", dir.filePath("full.inf"))); // opens, but nothing can be written
+        QCOMPARE(InfFile::writeFile(dir.filePath("full.inf"), text), InfFile::WriteStatus::Failed);
+        QFile huge(dir.filePath("huge.inf")); // refused before it is read into memory
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(InfFile::MaxFileSize + 1));
+        back.clear();
+        QCOMPARE(InfFile::readFile(huge.fileName(), back), InfFile::Status::TooLarge);
+        QVERIFY(back.isEmpty());
+    }
+
+    void catalogue()
+    {
+        for (const auto &[name, code, ports] : QList<std::tuple<QString, int, int>>{{"NTC-P02DL", 30203, 2},
+                 {"KX500-EN-2RS485(Modbus TCP)", 30203, 2}, {"HW-P16", 131600, 16}, {"hw-p16", 0, 16}}) {
+            QCOMPARE(Catalogue::codeForName(name), code);
+            QCOMPARE(Catalogue::serialPorts(code), ports);
+        }
+        QCOMPARE(Catalogue::idMapLimitForFirmware(130400, "1.10"), 4);
+        QCOMPARE(Catalogue::idMapLimitForFirmware(130400, "2.0"), 36);
+        QCOMPARE(Catalogue::idMapLimitForFirmware(130200, "3.0"), 4);
+        CConfigure *first = filled(0, 36, 36, 36);
+        installConfigure(first);
+        installConfigure(first); // installing the current one again must not delete it
+        QCOMPARE(pConfigure->m_idMaps.size() + pConfigure->m_masters.size() + pConfigure->m_requests.size(), 108);
+        installConfigure(filled(0, 4, 0, 0));
+        QCOMPARE(pConfigure->m_idMaps.size(), 4);
+        installConfigure(nullptr);
+        QVERIFY(!pConfigure);
+#ifdef __SANITIZE_ADDRESS__
+        QCOMPARE(__lsan_do_recoverable_leak_check(), 0); // replaced and dropped configurations released every entry
+#endif
+    }
+};
+
+QTEST_APPLESS_MAIN(TestConfig)
+#include "tst_config.moc"
