@@ -1,17 +1,17 @@
-// The configuration editor window: lists per model, fields' accepted input,
-// page flow with its hints and leave hooks, OK and closing.
+// The configuration editor driven through its widgets: each page's stores on
+// leaving, refusals and their texts, OK and closing.
 #include "app/myipctrl.h"
 #include "config/configure.h"
 #include "config/globals.h"
 #include "editor/config.h"
 #include "editor/dialog_load.h"
 #include "editor/dialog_save.h"
-#include "editor/mydialog2.h"
 #include "messages/messagetable.h"
 #include "support/editordriver.h"
 #include "support/messagespy.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -19,382 +19,395 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
 using namespace EditorDriver;
 
 namespace {
+enum Page { ModePage, EthernetPage, SerialPage, IdMapPage, TimingPage, PriorityPage, AdvancedPage };
+QStringList said(unsigned id) { return {GetStr(id)}; }
 
-QStringList itemsOf(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items << box->itemText(i);
-    return items;
-}
-
-QList<Dialog_Load *> openChoiceDialogs()
-{
-    QList<Dialog_Load *> found;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *load = qobject_cast<Dialog_Load *>(widget); load && load->isVisible())
-            found << load;
-    }
-    return found;
-}
-
-// Answers the close prompt when it runs modally by pressing `button`, counting
-// the prompts seen; after a bounded number of looks it rejects whatever modal
-// dialog is open, so a test never stays blocked.
-class PromptAnswerer
-{
-public:
+// Presses `button` of each modal close prompt; gives up (rejecting any modal) after 3 s.
+struct PromptAnswerer {
+    QTimer timer;
+    int seen = 0, tries = 0;
     explicit PromptAnswerer(const QString &button)
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this, button] {
+        QObject::connect(&timer, &QTimer::timeout, [this, button] {
             if (auto *prompt = qobject_cast<Dialog_Save *>(QApplication::activeModalWidget())) {
-                ++m_seen;
+                ++seen;
                 prompt->findChild<QPushButton *>(button)->click();
-            } else if (++m_tries > 150) {
+            } else if (++tries > 150) {
                 if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
                     modal->reject();
-                m_timer.stop();
+                timer.stop();
             }
         });
-        m_timer.start(20);
+        timer.start(20);
     }
-
-    int seen() const { return m_seen; }
-
-private:
-    QTimer m_timer;
-    int m_seen = 0;
-    int m_tries = 0;
 };
 
+struct NameCase { int assign; QString typed, stored; QStringList messages; bool changed; }; // stored: "GW", manual
+struct TimingCase { int which; QString typed, shown; bool left; }; // left: page left instead of Return
+struct RangeCase { QString max, offset; unsigned setMessage, addMessage; };
+struct TargetCase { QString address; bool defaultPort; QString target; }; // no target: refused
+struct ModifyCase { QString offset; int port; bool changed; };
+struct FieldCase { bool slaveId; QString typed, after; }; // else the function code
+struct AdvancedCase { int mode; QString port, delay, alive, stored; bool changed; }; // null port: not typed
+struct PasswordCase { QString typed, retyped; QStringList messages; QString stored; };
+struct OkCase { int mode; QString choice; int prompts; }; // no choice: OK refused
 } // namespace
 
 class TestEditor : public QObject
 {
     Q_OBJECT
+    MessageSpy spy;
+    Config *ed = nullptr;
+    void fresh(int code, int mode = 0, int page = -1) // a new configuration, and an editor on `page`
+    {
+        delete ed;
+        ed = nullptr;
+        spy.clear();
+        IsSave = false;
+        installModel(code, mode);
+        if (page >= 0)
+            open(page);
+    }
+    void open(int page) { ed = new Config; show(page); }
+    void show(int page) { tabs(ed)->setCurrentIndex(page); }
+    template<typename T = QLineEdit> T *w(const char *name) const
+    {
+        T *found = ed->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("The editor has no %s", name);
+        return found;
+    }
+    void click(const char *name) { w<QPushButton>(name)->click(); }
+    QStringList row(const char *table, int r) const { return rowTexts(w<QTableWidget>(table), r); }
+    void fillRange(const QString &min, const QString &max, const QString &offset)
+    {
+        w("lineEdit_min")->setText(min);
+        w("lineEdit_max")->setText(max);
+        w("lineEdit_offset")->setText(offset);
+    }
+    QString mapping(int i) const // "address:port serial min-max signed-offset"
+    {
+        const CIDMap &m = *pConfigure->m_idMaps.at(i);
+        return QStringLiteral("%1:%2 %3 %4-%5 %6").arg(m.m_ip, m.m_port).arg(m.m_serialIndex).arg(m.m_idMin)
+            .arg(m.m_idMax).arg(m.m_negative ? -m.m_offset : m.m_offset);
+    }
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        IsSave = IsTrue = IsSetup = false;
+        m_clickList1Item2 = -1;
+        spy.clear();
+    }
+    void cleanup()
+    {
+        delete ed;
+        ed = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        installConfigure(nullptr);
+    }
 
-    void listsFollowTheModel_data();
-    void listsFollowTheModel();
-    void fieldsAcceptOnlyTheirRange_data();
-    void fieldsAcceptOnlyTheirRange();
-    void hintShownOnFirstEntryOfEachEditor_data();
-    void hintShownOnFirstEntryOfEachEditor();
-    void leavingEthernetStoresItBeforeSerialIsFilled();
-    void allTwelveRangeControlsReportOrderErrors();
-    void idMappingRowsShowStoredEntries_data();
-    void idMappingRowsShowStoredEntries();
-    void okAndTheChoiceAfterIt_data();
-    void okAndTheChoiceAfterIt();
-    void closePromptSavesTheEditsAsTheyStand_data();
-    void closePromptSavesTheEditsAsTheyStand();
+    void ethernetNameAndAssignMode()
+    {
+        for (const NameCase &c : std::initializer_list<NameCase>{
+            {0, QString(21, 'n'), "", said(5051), true}, // 21 characters refused and emptied
+            {0, "Cabinet 3", "Cabinet", said(5052), true}, // blank cuts the name
+            {0, "GW 2", "GW", said(5052), false}, // same name before a blank
+            {2, "GW", "GW", {}, true}, // BOOTP greys the addresses
+        }) {
+            fresh(30203, 0, EthernetPage);
+            type(w("lineEdit_Name"), c.typed);
+            choose(w<QComboBox>("comboBox_EtherNet"), c.assign);
+            QCOMPARE(spy.texts(), c.messages);
+            for (int i = 0; i < 5; ++i) // DNS always greyed
+                QCOMPARE(ed->ethernetCtrl(i)->findChild<QLineEdit *>()->isEnabled(), c.assign == 0 && i < 3);
+            QCOMPARE(pConfigure->m_name, QStringLiteral("GW")); // taken when the page is left
+            show(SerialPage);
+            QCOMPARE(pConfigure->m_name + ' ' + pConfigure->m_ip, c.stored + " 192.168.0.10");
+            QVERIFY(pConfigure->m_ipMode == c.assign && IsSave == c.changed);
+        }
+    }
+
+    void timingStoredForTheChosenPort()
+    {
+        for (const TimingCase &c : std::initializer_list<TimingCase>{
+            {1, "299", "300", false}, // response timeout 299 becomes 300
+            {1, "5", "300", true}, // left on Port9: response timeout 5 becomes 300
+            {2, "70", "70", true}, // left on Port9: delay 70
+            {0, "20", "20", true}, // left on Port9: same interval is no change
+        }) {
+                        const char *const fields[] = {"lineEdit_chartimeout", "lineEdit_resptimeout", "lineEdit_delaypolls"};
+            const auto value = [&c](const CSerialPort &s) { return QList<int>{s.m_charInterval, s.m_respTimeout, s.m_delayPolls}.at(c.which); };
+            const int port = c.left ? 8 : 1; // Port9 lies beyond the two ports of the fixed layout
+            fresh(0);
+            pConfigure->m_serial[0] = pConfigure->m_serial[port] = {3, 0, 0, 8, 20, 500, 100};
+            open(TimingPage);
+            choose(w<QComboBox>("combox_SelectPort"), port);
+            QLineEdit *edit = w(fields[c.which]);
+            const int before = value(pConfigure->m_serial[port]);
+            if (c.left) {
+                edit->setText(c.typed);
+                show(SerialPage);
+                show(TimingPage);
+            } else {
+                type(edit, c.typed);
+            }
+            QCOMPARE(edit->text(), c.shown);
+            QCOMPARE(value(pConfigure->m_serial[port]), c.shown.toInt());
+            QVERIFY(value(pConfigure->m_serial[0]) == before && IsSave == (c.shown.toInt() != before));
+        }
+    }
+
+    void applyToAllKeepsTheChangeMark()
+    {
+        for (bool changedBefore : {false, true}) {
+            fresh(0, 0, SerialPage);
+            const char *const lists[] = {"m_baudRate1", "m_parityCheck1", "m_stopBit1"};
+            for (int i = 0; i < 3; ++i) // shown, not chosen: Apply takes them as they stand
+                w<QComboBox>(lists[i])->setCurrentIndex(QList<int>{5, 2, 1}.at(i));
+            IsSave = changedBefore;
+            click("pushButton_apply0");
+            QCOMPARE(IsSave, changedBefore);
+            show(TimingPage);
+            w("lineEdit_chartimeout")->setText(""); // applied corrected: empty is 1, below 300 is 300
+            w("lineEdit_resptimeout")->setText("100");
+            w("lineEdit_delaypolls")->setText("250");
+            IsSave = changedBefore;
+            click("bt_apply1");
+            QCOMPARE(IsSave, changedBefore);
+            for (const CSerialPort &s : pConfigure->m_serial)
+                QCOMPARE(QList<int>({s.m_baudRate, s.m_parityCheck, s.m_stopBit, s.m_dataBits, s.m_charInterval,
+                                     s.m_respTimeout, s.m_delayPolls}), QList<int>({5, 2, 1, 8, 1, 300, 250}));
+        }
+    }
+
+    void idMappingSetAddAndLimit()
+    {
+        fresh(130200, 0, IdMapPage);
+        fillRange("10", "20", "-5");
+        w<QComboBox>("m_serial2")->setCurrentIndex(1);
+        click("bt_Setup");
+        QCOMPARE(w("lineEdit_slave")->text(), QStringLiteral("5-15"));
+        QVERIFY(pConfigure->m_idMaps.isEmpty() && !IsSave);
+        click("bt_Add");
+        QCOMPARE(row("page4_tab", 0), QStringList({"1", "Modbus", "Port2", "10-20<->5-15"}));
+        QCOMPARE(mapping(0), QStringLiteral("0.0.0.0:502 1 10-20 -5"));
+        QVERIFY(IsSave);
+        for (int i = 0; i < 3; ++i)
+            click("bt_Add");
+        QVERIFY2(spy.shown().isEmpty(), qPrintable(spy.texts().join('|')));
+        IsSave = false;
+        click("bt_Add"); // a two-port gateway takes 4
+        QCOMPARE(spy.texts(), said(5025));
+        QVERIFY(pConfigure->m_idMaps.size() == 4 && !IsSave);
+    }
+
+    void refusedRangeDoesNotSwallowTheNextAdd()
+    {
+        for (const RangeCase &c : std::initializer_list<RangeCase>{
+            {"5", "-1", 5024, 5024}, // offset leaves below 1
+            {"0", "0", 5023, 5026}, // maximum below minimum
+        }) {
+            fresh(130200, 0, IdMapPage);
+            fillRange("1", c.max, c.offset);
+            click("bt_Setup");
+            QCOMPARE(spy.texts(), said(c.setMessage));
+            click("bt_Add");
+            QCOMPARE(spy.texts(), said(c.setMessage) + said(c.addMessage));
+            QVERIFY(pConfigure->m_idMaps.isEmpty() && !IsSave);
+            spy.clear();
+            fillRange("1", "2", "1");
+            click("bt_Add");
+            QVERIFY(spy.shown().isEmpty());
+            QCOMPARE(row("page4_tab", 0), QStringList({"1", "Modbus", "Port1", "1-2<->2-3"}));
+        }
+    }
+
+    void masterModeMappingNeedsTarget()
+    {
+        for (const TargetCase &c : std::initializer_list<TargetCase>{
+            {"10.0", true, ""}, // half-filled address
+            {"0.0.0.0", true, ""}, // all zeros
+            {"10.0.0.6", false, "10.0.0.6:502"}, // own port left empty is 502
+        }) {
+            fresh(130200, 3, IdMapPage);
+            w<QCheckBox>("checkBox")->setChecked(c.defaultPort);
+            w("lineEdit_Port4")->setText("");
+            typeAddress(w<MyIPCtrl>("frame_12"), c.address);
+            fillRange("1", "4", "10");
+            click("bt_Add");
+            QCOMPARE(spy.texts(), c.target.isEmpty() ? said(5028) : QStringList());
+            QCOMPARE(IsSave, !c.target.isEmpty());
+            QCOMPARE(pConfigure->m_idMaps.isEmpty() ? QString() : mapping(0), c.target.isEmpty() ? QString() : c.target + " 0 1-4 10");
+        }
+    }
+
+    void modifyCountsOnlyRealChanges()
+    {
+        for (const ModifyCase &c : std::initializer_list<ModifyCase>{
+            {"5", 1, false}, // same values
+            {"5", 0, true}, // other port
+            {"-5", 1, true}, // only the sign turned
+        }) {
+            fresh(130200);
+            pConfigure->m_idMaps << new CIDMap{"0.0.0.0", "502", 1, 10, 20, false, 5};
+            open(IdMapPage);
+            w<QTableWidget>("page4_tab")->cellClicked(0, 2);
+            fillRange("10", "20", c.offset);
+            w<QComboBox>("m_serial2")->setCurrentIndex(c.port);
+            click("bt_Modbify");
+            QVERIFY(spy.shown().isEmpty());
+            QCOMPARE(mapping(0), QStringLiteral("0.0.0.0:502 %1 10-20 %2").arg(c.port).arg(c.offset.toInt()));
+            QCOMPARE(IsSave, c.changed);
+        }
+    }
+
+    void requestFieldChecks()
+    {
+        for (const FieldCase &c : std::initializer_list<FieldCase>{
+            {true, "12a", "0"}, // slave ID with a letter
+            {true, "300", "0"}, // slave ID beyond one byte
+            {true, "99999999999", "0"}, // slave ID beyond any int
+            {true, "255", "255"}, // slave ID 255
+            {false, "7", "1"}, // function 7 is no code
+            {false, "15", "15"}, // function 15 kept
+        }) {
+            fresh(30203, 0, PriorityPage);
+            QLineEdit *line = w(c.slaveId ? "lineEdit_slaveid6" : "lineEdit_functioncode6");
+            finish(line, c.typed);
+            QCOMPARE(line->text(), c.after);
+            QCOMPARE(spy.texts(), c.slaveId && c.after != c.typed ? said(5053) : QStringList());
+        }
+    }
+
+    void priorityRefusalsAndSwitchOnlyModify()
+    {
+        installModel(30103);
+        pConfigure->m_masters << new CSpecifiedMaster{"10.0.0.1", false};
+        pConfigure->m_requests << new CSpecifiedRequest{true, "7", true, "3"};
+        open(PriorityPage);
+        typeAddress(w<MyIPCtrl>("frame_17"), "10.1");
+        click("bt_MasterAdd");
+        w<QTableWidget>("pag6_Master")->cellClicked(0, 2);
+        typeAddress(w<MyIPCtrl>("frame_17"), "0.0.0.0");
+        click("bt_MasterModify");
+        QCOMPARE(spy.texts(), said(5035) + said(5038));
+        QVERIFY(pConfigure->m_masters.size() == 1 && pConfigure->m_masters.first()->m_ip == "10.0.0.1" && !IsSave);
+        w<QTableWidget>("pag6_Request")->cellActivated(0, 1);
+        w<QCheckBox>("checkBox_5")->setChecked(false);
+        click("bt_RequestModify");
+        QVERIFY(!pConfigure->m_requests.first()->m_functionOn && IsSave);
+        QCOMPARE(row("pag6_Request", 0), QStringList({"1", "7", ""}));
+    }
+
+    void advancedValuesStoredOnLeave()
+    {
+        for (const AdvancedCase &c : std::initializer_list<AdvancedCase>{
+            {1, QString(), "100", "20", "502 100 20", false}, // master mode fixes 502
+            {0, "18801", "100", "20", "502 100 20", true}, // configuration port refused
+            {0, "18800", "100", "20", "502 100 20", true}, // port beside it refused
+            {0, "", "100", "20", "502 100 20", true}, // emptied port is 502
+            {0, "1502", "65535", "65535", "1502 65535 65535", true}, // largest delay and alive time
+            {0, "503", "100", "", "503 100 20", false}, // same port, emptied alive time kept
+            {0, "503", "1x", "20", "503 100 20", false}, // delay with a letter kept
+            {0, "503", "70000", "x", "503 100 20", false}, // delay beyond 65535 kept, alive letter
+        }) {
+            fresh(130200, c.mode);
+            CAdvance &a = pConfigure->m_advance;
+            a.m_highPort = "503";
+            a.m_serialDelay = 100;
+            a.m_aliveTime = 20;
+            open(AdvancedPage);
+            if (!c.port.isNull())
+                finish(w("lineEdit_Port7"), c.port);
+            w("lineEdit_DelayTime")->setText(c.delay);
+            w("lineEdit_TcpAlive")->setText(c.alive);
+            QVERIFY(spy.shown().isEmpty());
+            show(PriorityPage);
+            QCOMPARE(QStringLiteral("%1 %2 %3").arg(a.m_highPort).arg(a.m_serialDelay).arg(a.m_aliveTime), c.stored);
+            QCOMPARE(IsSave, c.changed);
+        }
+    }
+
+    void retypedPassword()
+    {
+        for (const PasswordCase &c : std::initializer_list<PasswordCase>{
+            {"abc1", "abc2", said(5042), ""}, // different: both emptied
+            {"Secret9", "Secret9", {}, "Secret9"}, // equal
+            {"", "abc", {"Please enter a new PassWord"}, ""}, // no new one
+        }) {
+            fresh(130200);
+            pConfigure->m_advance.m_password = "old1";
+            open(AdvancedPage);
+            w("lineEdit_PassWord")->setText(c.typed);
+            finish(w("lineEdit_SureWord"), c.retyped);
+            QCOMPARE(spy.texts(), c.messages);
+            show(PriorityPage);
+            QCOMPARE(pConfigure->m_advance.m_password, c.stored);
+        }
+    }
+
+    void okAndTheChoiceAfterIt()
+    {
+        for (const OkCase &c : std::initializer_list<OkCase>{
+            {3, "", 1}, // ASCII master without mapping stops
+            {0, "bt_cancel", 1}, // cancelled choice keeps the close prompt
+            {0, "bt_ok", 0}, // saved choice clears the changes
+        }) {
+            fresh(130200, c.mode);
+            IsSave = true;
+            QPointer<Config> editor = new Config;
+            QSignalSpy save(editor.data(), &Config::signal_save);
+            editor->show();
+            tabs(editor)->setCurrentIndex(TimingPage);
+            editor->findChild<QLineEdit *>("lineEdit_resptimeout")->setText("1200");
+            editor->findChild<QPushButton *>("bt_ok")->click();
+            QCOMPARE(spy.texts(), c.choice.isEmpty() ? said(4312) : QStringList());
+            Dialog_Load *choice = nullptr;
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *load = qobject_cast<Dialog_Load *>(top); load && load->isVisible())
+                    choice = load;
+            QCOMPARE(choice != nullptr, !c.choice.isEmpty());
+            if (choice) { // the shown page is stored first
+                QCOMPARE(pConfigure->m_serial[0].m_respTimeout, 1200);
+                choice->findChild<QPushButton *>(c.choice)->click();
+            }
+            QCOMPARE(save.count(), 1 - c.prompts);
+            PromptAnswerer answer("bt_no");
+            editor->findChild<QPushButton *>("bt_cancel")->click();
+            QTest::qWait(100);
+            QCOMPARE(answer.seen, c.prompts);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(editor.isNull());
+        }
+    }
+
+    void closePromptSavesTheEditsAsTheyStand()
+    {
+        for (const QString button : {"bt_yes", "bt_no"}) {
+            installModel(130200);
+            IsSave = true;
+            QPointer<Config> editor = new Config;
+            QStringList namesWhenAsked;
+            connect(editor->saveDialog(), &Dialog_Save::signal_download, this, [&] { namesWhenAsked << pConfigure->m_name; });
+            editor->show();
+            tabs(editor)->setCurrentIndex(EthernetPage);
+            editor->findChild<QLineEdit *>("lineEdit_Name")->setText("Edited");
+            PromptAnswerer answer(button);
+            editor->close();
+            QVERIFY(answer.seen == 1 && !IsSave && (!editor || !editor->isVisible()));
+            QCOMPARE(namesWhenAsked, button == "bt_yes" ? QStringList{"Edited"} : QStringList());
+            QCOMPARE(pConfigure->m_name, QStringLiteral("Edited"));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
 };
-
-void TestEditor::init()
-{
-    IsSave = false;
-    IsTrue = false;
-    m_clickList1Item2 = -1;
-    IDS = QStringLiteral("Gateway 192.168.0.10");
-    installModel(130200);
-}
-
-void TestEditor::cleanup()
-{
-    for (Dialog_Load *load : openChoiceDialogs())
-        load->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    installConfigure(nullptr);
-    IsSave = false;
-}
-
-void TestEditor::listsFollowTheModel_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("ports");
-    QTest::addColumn<QStringList>("parity");
-    QTest::addColumn<QStringList>("assign");
-    const QStringList three{"None", "Odd", "Even"};
-    const QStringList noBootp{"Manually Assign", "DHCP"};
-    QTest::newRow("130100: one port") << 130100 << 1 << three << noBootp;
-    QTest::newRow("30203: five parities and BOOTP") << 30203 << 2 << QStringList{"None", "Odd", "Even", "Mark", "Space"}
-                                                    << QStringList{"Manually Assign", "DHCP", "BOOTP"};
-    QTest::newRow("130800: eight ports") << 130800 << 8 << three << noBootp;
-    QTest::newRow("code 0: sixteen ports") << 0 << 16 << three << noBootp;
-}
-
-void TestEditor::listsFollowTheModel()
-{
-    QFETCH(int, code);
-    QFETCH(int, ports);
-    QFETCH(QStringList, parity);
-    QFETCH(QStringList, assign);
-    installModel(code);
-    QStringList expected;
-    for (int i = 1; i <= ports; ++i)
-        expected << QStringLiteral("Port%1").arg(i);
-    auto *editor = new Config;
-    for (const char *name : {"comboBox_Select1", "m_serial2", "combox_SelectPort"}) {
-        auto *box = editor->findChild<QComboBox *>(QString::fromLatin1(name));
-        QCOMPARE(itemsOf(box), expected);
-        QCOMPARE(box->currentIndex(), 0);
-    }
-    QCOMPARE(itemsOf(editor->findChild<QComboBox *>("m_parityCheck1")), parity);
-    QCOMPARE(itemsOf(editor->findChild<QComboBox *>("comboBox_EtherNet")), assign);
-    delete editor;
-}
-
-void TestEditor::fieldsAcceptOnlyTheirRange_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("acceptable");
-    QTest::newRow("port 65535") << "lineEdit_Port4" << "65535" << true;
-    QTest::newRow("port 65536 refused") << "lineEdit_Port4" << "65536" << false;
-    QTest::newRow("port leading zero refused") << "lineEdit_Port7" << "0502" << false;
-    QTest::newRow("char interval 0 refused") << "lineEdit_chartimeout" << "0" << false;
-    QTest::newRow("char interval 30001 refused") << "lineEdit_chartimeout" << "30001" << false;
-    QTest::newRow("response timeout 100 accepted by the field") << "lineEdit_resptimeout" << "100" << true;
-    QTest::newRow("response timeout 60001 refused") << "lineEdit_resptimeout" << "60001" << false;
-    QTest::newRow("delay 60000") << "lineEdit_delaypolls" << "60000" << true;
-    QTest::newRow("delay 60001 refused") << "lineEdit_delaypolls" << "60001" << false;
-    QTest::newRow("slave id 247") << "lineEdit_min" << "247" << true;
-    QTest::newRow("slave id 248 refused") << "lineEdit_max" << "248" << false;
-    QTest::newRow("offset -247") << "lineEdit_offset" << "-247" << true;
-    QTest::newRow("offset -0 refused") << "lineEdit_offset" << "-0" << false;
-    QTest::newRow("offset 248 refused") << "lineEdit_offset" << "248" << false;
-    QTest::newRow("alive time 0 refused") << "lineEdit_TcpAlive" << "0" << false;
-    QTest::newRow("password letters and digits") << "lineEdit_PassWord" << "Ab12" << true;
-    QTest::newRow("password with a symbol refused") << "lineEdit_PassWord" << "ab!" << false;
-}
-
-void TestEditor::fieldsAcceptOnlyTheirRange()
-{
-    QFETCH(QString, field);
-    QFETCH(QString, text);
-    QFETCH(bool, acceptable);
-    Config editor;
-    auto *edit = editor.findChild<QLineEdit *>(field);
-    QVERIFY(edit && edit->validator());
-    int pos = 0;
-    QCOMPARE(edit->validator()->validate(text, pos) == QValidator::Acceptable, acceptable);
-}
-
-void TestEditor::hintShownOnFirstEntryOfEachEditor_data()
-{
-    QTest::addColumn<int>("page");
-    QTest::addColumn<unsigned int>("hintId");
-    QTest::newRow("ID mapping hint") << 3 << 4310u;
-    QTest::newRow("timing hint") << 4 << 4309u;
-    QTest::newRow("priority hint") << 5 << 4309u;
-    QTest::newRow("advanced hint") << 6 << 4309u;
-}
-
-void TestEditor::hintShownOnFirstEntryOfEachEditor()
-{
-    QFETCH(int, page);
-    QFETCH(unsigned int, hintId);
-    QVERIFY(!GetStr(hintId).isEmpty());
-    MessageSpy spy;
-    for (int editorNo = 0; editorNo < 2; ++editorNo) {
-        auto *editor = new Config;
-        QCOMPARE(editor->windowTitle(), IDS);
-        QCOMPARE(editor->currentPage(), 0);
-        QVERIFY(editor->findChildren<MyDialog2 *>().isEmpty());
-        tabs(editor)->setCurrentIndex(page);
-        const QList<MyDialog2 *> notices = editor->findChildren<MyDialog2 *>();
-        QCOMPARE(notices.size(), 1);
-        QCOMPARE(notices.first()->text(), GetStr(hintId));
-        // Entering the page again in the same editor shows no second hint.
-        tabs(editor)->setCurrentIndex(2);
-        tabs(editor)->setCurrentIndex(page);
-        QCOMPARE(editor->findChildren<MyDialog2 *>().size(), 1);
-        delete editor;
-    }
-    QVERIFY(spy.shown().isEmpty());
-}
-
-void TestEditor::leavingEthernetStoresItBeforeSerialIsFilled()
-{
-    pConfigure->m_serial[0].m_baudRate = 4;
-    auto *editor = new Config;
-    tabs(editor)->setCurrentIndex(1);
-    auto *ip = editor->findChild<MyIPCtrl *>("ipCtrl_IP");
-    QCOMPARE(ip->getIP(), QStringLiteral("192.168.0.10"));
-    ip->setIP(QStringLiteral("10.1.2.3"));
-    QVERIFY(!IsSave);
-
-    tabs(editor)->setCurrentIndex(2);
-    QCOMPARE(pConfigure->m_ip, QStringLiteral("10.1.2.3"));
-    QVERIFY(IsSave);
-    QCOMPARE(editor->findChild<QComboBox *>("m_baudRate1")->currentText(), QStringLiteral("19200"));
-    delete editor;
-}
-
-void TestEditor::allTwelveRangeControlsReportOrderErrors()
-{
-    MessageSpy spy;
-    auto *editor = new Config;
-    QVERIFY(!GetStr(5023).isEmpty());
-    QStringList expected;
-    for (int i = 0; i < Config::RangeCount; ++i) {
-        emit editor->rangeStartCtrl(i)->showErrorMessage();
-        emit editor->rangeEndCtrl(i)->showErrorMessage();
-        expected << GetStr(5023) << GetStr(5023);
-    }
-    QCOMPARE(spy.texts(), expected);
-    delete editor;
-}
-
-void TestEditor::idMappingRowsShowStoredEntries_data()
-{
-    QTest::addColumn<QString>("ip");
-    QTest::addColumn<int>("serialIndex");
-    QTest::addColumn<int>("idMin");
-    QTest::addColumn<int>("idMax");
-    QTest::addColumn<bool>("negative");
-    QTest::addColumn<QStringList>("row");
-    QTest::newRow("serial entry with a negative offset")
-        << "0.0.0.0" << 2 << 10 << 20 << true << QStringList{"1", "Modbus", "Port3", "10-20<->5-15"};
-    QTest::newRow("target server entry")
-        << "10.0.0.5" << 0 << 6 << 7 << false << QStringList{"1", "Modbus TCP", "10.0.0.5:503", "6-7<->11-12"};
-    QTest::newRow("actual range below 1 shows all ones")
-        << "0.0.0.0" << 0 << 1 << 10 << true << QStringList{"1", "Modbus", "Port1", "1-1<->1-1"};
-    QTest::newRow("actual range above 247 shows all ones")
-        << "0.0.0.0" << 1 << 240 << 247 << false << QStringList{"1", "Modbus", "Port2", "1-1<->1-1"};
-}
-
-void TestEditor::idMappingRowsShowStoredEntries()
-{
-    QFETCH(QString, ip);
-    QFETCH(int, serialIndex);
-    QFETCH(int, idMin);
-    QFETCH(int, idMax);
-    QFETCH(bool, negative);
-    QFETCH(QStringList, row);
-    auto *map = new CIDMap;
-    map->m_ip = ip;
-    map->m_port = QStringLiteral("503");
-    map->m_serialIndex = serialIndex;
-    map->m_idMin = idMin;
-    map->m_idMax = idMax;
-    map->m_negative = negative;
-    map->m_offset = 5;
-    pConfigure->m_idMaps.append(map);
-
-    auto *editor = new Config;
-    tabs(editor)->setCurrentIndex(3);
-    auto *table = editor->findChild<QTableWidget *>("page4_tab");
-    QCOMPARE(table->rowCount(), 40);
-    QStringList shown;
-    for (int column = 0; column < 4; ++column)
-        shown << (table->item(0, column) ? table->item(0, column)->text() : QString());
-    QCOMPARE(shown, row);
-    QVERIFY(!table->item(1, 0));
-    delete editor;
-}
-
-void TestEditor::okAndTheChoiceAfterIt_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("mappings");
-    QTest::addColumn<QString>("choice"); // empty: OK is refused
-    QTest::addColumn<int>("saves");
-    QTest::addColumn<int>("prompts"); // when Cancel closes the editor afterwards
-    QTest::newRow("RTU master without mapping stops") << 1 << 0 << "" << 0 << 1;
-    QTest::newRow("ASCII master without mapping stops") << 3 << 0 << "" << 0 << 1;
-    QTest::newRow("cancelled choice keeps the close prompt") << 1 << 1 << "bt_cancel" << 0 << 1;
-    QTest::newRow("saved choice clears the changes") << 0 << 0 << "bt_ok" << 1 << 0;
-}
-
-void TestEditor::okAndTheChoiceAfterIt()
-{
-    QFETCH(int, mode);
-    QFETCH(int, mappings);
-    QFETCH(QString, choice);
-    QFETCH(int, saves);
-    QFETCH(int, prompts);
-    g_commMode = mode;
-    for (int i = 0; i < mappings; ++i)
-        pConfigure->m_idMaps.append(new CIDMap);
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
-    g_Server().connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), server.serverPort());
-    QVERIFY(g_Server().waitForConnected(2000));
-    IsTrue = true;
-    IsSave = true;
-    MessageSpy spy;
-    QPointer<Config> editor = new Config;
-    QSignalSpy save(editor.data(), &Config::signal_save);
-    editor->show();
-    tabs(editor)->setCurrentIndex(4);
-    editor->findChild<QLineEdit *>("lineEdit_resptimeout")->setText(QStringLiteral("1200"));
-    editor->findChild<QPushButton *>("bt_ok")->click();
-
-    const QList<Dialog_Load *> open = openChoiceDialogs();
-    QCOMPARE(open.size(), choice.isEmpty() ? 0 : 1);
-    QCOMPARE(spy.texts(), choice.isEmpty() ? QStringList{GetStr(4312)} : QStringList{});
-    QVERIFY(editor && editor->isVisible());
-    QVERIFY(IsSave);
-    if (!choice.isEmpty()) {
-        // The shown page is stored first, and OK ends the password session.
-        QCOMPARE(pConfigure->m_serial[0].m_respTimeout, 1200);
-        QCOMPARE(g_Server().state(), QAbstractSocket::UnconnectedState);
-        QVERIFY(open.first()->testAttribute(Qt::WA_DeleteOnClose));
-        open.first()->findChild<QPushButton *>(choice)->click();
-        QVERIFY(openChoiceDialogs().isEmpty());
-    }
-    QCOMPARE(save.count(), saves);
-    QCOMPARE(IsSave, saves == 0);
-
-    PromptAnswerer answer(QStringLiteral("bt_no"));
-    editor->findChild<QPushButton *>("bt_cancel")->click();
-    QTest::qWait(100);
-    QCOMPARE(answer.seen(), prompts);
-    QVERIFY(!IsSave);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(editor.isNull());
-    g_Server().abort();
-}
-
-void TestEditor::closePromptSavesTheEditsAsTheyStand_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::newRow("Yes asks to save") << "bt_yes";
-    QTest::newRow("No just closes") << "bt_no";
-}
-
-void TestEditor::closePromptSavesTheEditsAsTheyStand()
-{
-    QFETCH(QString, button);
-    IsSave = true;
-    QPointer<Config> editor = new Config;
-    QStringList namesWhenAsked;
-    connect(editor->saveDialog(), &Dialog_Save::signal_download, this,
-            [&namesWhenAsked] { namesWhenAsked << pConfigure->m_name; });
-    editor->show();
-    tabs(editor)->setCurrentIndex(1);
-    editor->findChild<QLineEdit *>("lineEdit_Name")->setText(QStringLiteral("Edited"));
-    PromptAnswerer answer(button);
-    editor->close();
-    QCOMPARE(answer.seen(), 1);
-    QVERIFY(!IsSave);
-    QVERIFY(!editor || !editor->isVisible());
-    // The page being left was stored before the prompt asked to save it.
-    QCOMPARE(namesWhenAsked, button == "bt_yes" ? QStringList{"Edited"} : QStringList{});
-    QCOMPARE(pConfigure->m_name, QStringLiteral("Edited"));
-}
 
 QTEST_MAIN(TestEditor)
 #include "tst_editor.moc"
