@@ -19,7 +19,8 @@
 #endif
 
 namespace {
-using Check = std::function<bool(const CConfigure &)>;
+using Cfg = const CConfigure &;
+using Check = std::function<bool(Cfg)>;
 using Tweak = std::function<void(CConfigure &)>;
 
 // A zeroed block with a command-5 header, patched with "offset hex, offset hex, ...".
@@ -63,32 +64,22 @@ class TestConfig : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Values the writer never produces; the round trip below covers the rest.
+    // Values the writer never produces; the round trips below cover the rest.
     void readerRules()
     {
-        const QString ones = "255.255.255.255";
         const QList<std::tuple<int, QString, Check>> rows{
-            {30203, "11 04, 32 00000003, 36 ffffffffffffffffffffffffffffffffffffffff", [](const CConfigure &c) {
-                 return c.m_ipMode == 1 && c.m_ip == "192.168.0.10" && c.m_mask == "255.255.255.0" && c.m_dns2 == "0.0.0.0";
-             }},
-            {30203, "12 4142434445464748494a4b4c4d4e4f5051525354", [](const CConfigure &c) { return c.m_name == "ABCDEFGHIJKLMNOPQRST"; }},
-            {30203, "652 00007531 0000012b 0000ea61", [](const CConfigure &c) {
-                 return c.m_serial[0].m_charInterval == 1 && c.m_serial[0].m_respTimeout == 300 && c.m_serial[0].m_delayPolls == 0;
-             }},
-            {30203, "72 00000001, 76 ffffffff000001f6000000020a05010f", [](const CConfigure &c) {
-                 const CIDMap &m = *c.m_idMaps.first();
-                 return m.m_ip == "0.0.0.0" && m.m_serialIndex == 0 && m.m_idMin == 0 && m.m_idMax == 0;
-             }},
-            {130100, "64 00000001, 68 01020304000001f60000001000f700f8", [](const CConfigure &c) {
-                 return c.m_idMaps.first()->m_serialIndex == 0 && c.m_idMaps.first()->m_offset == 0;
-             }},
-            {30203, "968 00000001, 972 01f70107", [](const CConfigure &c) { return c.m_requests.first()->m_functionCode == "1"; }},
-            {30203, "72 00000100, 676 ffffffff, 968 00000025", [](const CConfigure &c) {
-                 return c.m_idMaps.size() == 36 && c.m_masters.size() == 36 && c.m_requests.size() == 36;
-             }},
-            {130400, "200 00000001 c0a80001 c0a800ff", [](const CConfigure &c) { // packed ranges keep their slots
-                 return c.m_advance.m_limitOn[2] && c.m_advance.m_limitHigh[2] == "192.168.0.255" && !c.m_advance.m_limitOn[0];
-             }}};
+            {30203, "11 04, 32 00000003, 36 ffffffffffffffffffffffffffffffffffffffff", [](Cfg c) { // all-ones: defaults
+                 return c.m_ipMode == 1 && c.m_ip == "192.168.0.10" && c.m_mask == "255.255.255.0" && c.m_dns2 == "0.0.0.0"; }},
+            {30203, "652 00007531 0000012b 0000ea61", [](Cfg c) {
+                 return c.m_serial[0].m_charInterval == 1 && c.m_serial[0].m_respTimeout == 300 && !c.m_serial[0].m_delayPolls; }},
+            {30203, "72 00000001, 76 ffffffff000001f6000000020a05010f", [](Cfg c) { const CIDMap &m = *c.m_idMaps.first();
+                 return m.m_ip == "0.0.0.0" && m.m_serialIndex == 0 && m.m_idMin == 0 && m.m_idMax == 0; }},
+            {130100, "64 00000001, 68 01020304000001f60000001000f700f8",
+             [](Cfg c) { return c.m_idMaps.first()->m_serialIndex == 0 && c.m_idMaps.first()->m_offset == 0; }},
+            {30203, "72 00000100, 676 ffffffff, 968 00000025",
+             [](Cfg c) { return c.m_idMaps.size() == 36 && c.m_masters.size() == 36 && c.m_requests.size() == 36; }},
+            {130400, "200 00000001 c0a80001 c0a800ff", [](Cfg c) { // packed ranges keep their slots
+                 return c.m_advance.m_limitOn[2] && c.m_advance.m_limitHigh[2] == "192.168.0.255" && !c.m_advance.m_limitOn[0]; }}};
         for (const auto &[code, patches, check] : rows) {
             CConfigure c;
             c.m_modelCode = code;
@@ -103,44 +94,13 @@ private Q_SLOTS:
         QVERIFY(r.truncated);
         QCOMPARE(r.length, std::numeric_limits<int>::max());
         QCOMPARE(c.m_idMaps.size(), (188 - 68) / 16);
-    }
-
-    // Every prefix of a full block is parsed without reading past it (ASan checks the reads); entries are
-    // taken only when they lie wholly inside it. A foreign header changes nothing.
-    void truncatedBlocks()
-    {
-        for (int code : {30203, 130100, 131600, 0}) {
-            std::unique_ptr<CConfigure> source(filled(code, 3, 3, 3));
-            const QByteArray full = BlockWriter::build(*source, 0, "2.1").block;
-            const int ports = Catalogue::layout(code) == BlockLayout::Fixed ? 2 : Catalogue::serialPorts(code);
-            for (int length = 0; length <= full.size(); ++length) {
-                QByteArray prefix(full.constData(), length);
-                if (length >= 4)
-                    prefix[3] = 5;
-                CConfigure c;
-                c.m_modelCode = code;
-                const BlockReader::Result r = BlockReader::read(prefix, c);
-                QCOMPARE(r.length < 0, length < 4);
-                if (length >= 4) {
-                    QCOMPARE(r.truncated, length < full.size());
-                    QCOMPARE(c.m_idMaps.size(), qBound(0, (length - 60 - 8 * ports) / 16, 3));
-                }
-            }
-            QCOMPARE(BlockReader::read(full, *source).length, -1); // the writer's command-6 header
-            QCOMPARE(source->m_idMaps.size(), 3);
-        }
-    }
-
-    void keepAlive()
-    {
         const auto reply = [](const char *tail) { return QByteArray::fromHex(QByteArray("0000000d00000008") + tail); };
-        // model, reply, accepted, on, seconds
-        const QList<std::tuple<int, QByteArray, bool, bool, int>> rows{{130400, reply("00000002000000c7"), true, true, 1},
-            {30103, reply("00000000ffffffff"), true, false, 30}, {130400, reply("00000001ffffffff"), true, true, 8},
-            {130100, reply("000000010063ff9c"), true, true, 65535}, {30203, reply("0000000100640000"), true, true, 30},
-            {130400, QByteArray::fromHex("0000000d0000"), true, false, 0},
+        // keep-alive answers: model, reply, accepted, on, seconds
+        const QList<std::tuple<int, QByteArray, bool, bool, int>> answers{{130400, reply("00000002000000c7"), true, true, 1},
+            {130400, reply("00000001ffffffff"), true, true, 8}, {130100, reply("000000010063ff9c"), true, true, 65535},
+            {30203, reply("0000000100640000"), true, true, 30}, {130400, QByteArray::fromHex("0000000d0000"), true, false, 0},
             {130400, QByteArray::fromHex("0000000e000000080000000000000064"), false, true, 77}};
-        for (const auto &[code, bytes, accepted, on, seconds] : rows) {
+        for (const auto &[code, bytes, accepted, on, seconds] : answers) {
             CAdvance a;
             a.m_keepAlive = true;
             a.m_aliveTime = 77;
@@ -180,11 +140,9 @@ private Q_SLOTS:
         const QList<std::tuple<int, Tweak, QString>> rows{
             {130100, [](CConfigure &c) { c.m_ipMode = 3; c.m_name = "ABCDEFGHIJKLMNOPQRSTUVWXYZ"; c.m_dns1.clear(); },
              "8 00000000" + QString::fromLatin1(QByteArray("ABCDEFGHIJKLMNOPQRST").toHex()) + "00000000c0a8000affffff00c0a8000100000000"},
-            {30103, [](CConfigure &c) {
-                 c.m_serial[1] = {9, 1, 0, 7, 10, 300, 0};
-                 c.m_requests.append(new CSpecifiedRequest{true, "300", false, "16"});
-                 c.m_advance = {"pw", "1502", 65535, true, 30, {}, {}, {}};
-             }, "64 000004b007010100, 968 00000001012c0010, 1116 707700, 1136 000005de0000ffff"},
+            {30103, [](CConfigure &c) { c.m_serial[1] = {9, 1, 0, 7, 10, 300, 0}; c.m_advance = {"pw", "1502", 65535, true, 30, {}, {}, {}};
+                 c.m_requests.append(new CSpecifiedRequest{true, "300", false, "16"}); }, // baud index 9 is 1200, the id's low byte
+             "64 000004b007010100, 968 00000001012c0010, 1116 707700, 1136 000005de0000ffff"},
             {30203, range3, "1144 " + range + empty}, // the fixed layout packs active ranges to the front
             {130100, range3, "116 " + empty + empty + range + empty}};
         for (const auto &[code, tweak, expected] : rows) {
@@ -205,8 +163,7 @@ private Q_SLOTS:
         const QString ones = "255.255.255.255";
         const QList<std::tuple<int, int, Tweak>> cases{{-1, 0, [=](CConfigure &c) { c.m_ip = ones; }},
             {-2, 0, [=](CConfigure &c) { c.m_mask = ones; }}, {-5, 0, [=](CConfigure &c) { c.m_dns2 = ones; }},
-            {-6, 0, [=](CConfigure &c) { c.m_idMaps.last()->m_ip = ones; }},
-            {-7, 0, [=](CConfigure &c) { c.m_masters.last()->m_ip = ones; }},
+            {-6, 0, [=](CConfigure &c) { c.m_idMaps.last()->m_ip = ones; }}, {-7, 0, [=](CConfigure &c) { c.m_masters.last()->m_ip = ones; }},
             {-8, 0, [=](CConfigure &c) { c.m_advance.m_limitOn[4] = true; c.m_advance.m_limitHigh[4] = ones; }},
             {0, 0, [=](CConfigure &c) { c.m_advance.m_limitLow[4] = ones; }}, // inactive range: not written
             {0, 1, [=](CConfigure &c) { c.m_masters.last()->m_ip = ones; }}, // dropped in master mode
@@ -218,75 +175,68 @@ private Q_SLOTS:
                 const BlockWriter::Result r = BlockWriter::build(*c, mode, "2.1");
                 QCOMPARE(r.code, result);
                 QCOMPARE(r.block.isEmpty(), result != 0);
-                CConfigure back;
-                if (result != 0)
-                    continue;
-                QVERIFY(readBack(r.block, back, code).length > 0);
-                for (const CConfigure *after : {c.get(), &back}) {
-                    QCOMPARE(after->m_masters.size() + after->m_requests.size(), mode % 2 ? 0 : 4);
-                    QCOMPARE(after->m_advance.m_password, QString()); // any case of "none" is no password
-                }
+                CConfigure back; // what went out matches what is left; any case of "none" is no password
+                QVERIFY(result != 0 || readBack(r.block, back, code).length > 0);
+                QCOMPARE(back.m_advance.m_password + c->m_advance.m_password, QString());
+                const int left = c->m_masters.size() + c->m_requests.size() + back.m_masters.size() + back.m_requests.size();
+                QCOMPARE(left, mode % 2 ? 0 : result == 0 ? 8 : 4);
             }
         }
     }
 
-    // What the writer sends the reader turns back into the same configuration, compared as saved files.
-    void blockRoundTrip()
+    // What the writer sends the reader turns back into the same configuration, and a saved file loads back
+    // as it was, compared as saved files. A blank in the name or password is written up to it, as a blank
+    // would shift every later setting. Every prefix of a block is read without reading past it (ASan checks
+    // the reads), taking only entries wholly inside it.
+    void roundTrips()
     {
-        for (const ModelInfo &model : Catalogue::models()) {
-            const int code = model.code, ports = model.layout == BlockLayout::Fixed ? 2 : model.serialPorts;
-            const int mode = code == 130800 ? 1 : 2;
+        for (const ModelInfo &model : Catalogue::models() + QList<ModelInfo>{Catalogue::byCode(0)}) {
+            const int code = model.code;
+            const int ports = model.layout == BlockLayout::Fixed ? 2 : model.serialPorts, mode = code % 3 ? 2 : 1;
             std::unique_ptr<CConfigure> c(filled(code, qMin(model.maxIdMaps, 4), qMin(model.maxMasters, 3), 2));
-            c->m_ipMode = 2;
+            c->m_ipMode = ports % 3;
+            c->m_name = code % 2 ? "GW 1" : "GW\t1";
             for (int n = 0; n < ports; ++n) {
                 const bool silent = code == 30103 && n == 1; // the block carries only port 2's baud rate here
                 c->m_serial[n] = {n % 9, silent ? 0 : n % 5, silent ? 0 : n % 2, silent ? 0 : 8, 1 + 1000 * n, 300 + 100 * n, 50 * n};
             }
             for (int i = 0; i < c->m_idMaps.size(); ++i)
                 *c->m_idMaps[i] = {c->m_idMaps[i]->m_ip, c->m_idMaps[i]->m_port, i % ports, i, 10 + i, i % 2 == 1, 247 - i};
+            c->m_idMaps.last()->m_serialIndex = ports - 1;
             *c->m_requests[1] = {true, "2", false, "15"};
-            c->m_advance = {"secret", "65535", 1234, mode == 2, 45, {true, true, true}, {"172.16.0.1", "172.16.1.1", "172.16.2.1"},
-                            {"172.16.0.254", "172.16.1.254", "172.16.2.254"}};
+            c->m_advance = {"p w", "65535", 1234, mode == 2, 45, {true, true}, {"172.16.0.1", "172.16.1.1"}, {"172.16.0.9", "172.16.1.9"}};
             const BlockWriter::Result r = BlockWriter::build(*c, mode, "2.1");
             CConfigure back;
             const BlockReader::Result read = readBack(r.block, back, code);
             QCOMPARE(read.length, r.block.size());
+            for (int length = 0; length < r.block.size(); ++length) {
+                QByteArray prefix(r.block.constData(), length);
+                if (length >= 4)
+                    prefix[3] = 5;
+                CConfigure cut;
+                cut.m_modelCode = code;
+                const BlockReader::Result part = BlockReader::read(prefix, cut);
+                QCOMPARE(part.length < 0 || !part.truncated, length < 4);
+                QCOMPARE(cut.m_idMaps.size(), qBound(0, (length - 60 - 8 * ports) / 16, c->m_idMaps.size()));
+            }
+            QCOMPARE(BlockReader::read(r.block, *c).length, -1); // the writer's command-6 header changes nothing
             QByteArray keepAlive = BlockWriter::keepAliveFrame(c->m_advance); // 4500 hundredths
             QCOMPARE(keepAlive.toHex(), QByteArray("0000000e00000008") + (mode == 2 ? "00000001" : "00000000") + "00001194");
             keepAlive[3] = 0x0d;
             QVERIFY(BlockReader::readKeepAlive(keepAlive, back.m_advance, code));
-            QCOMPARE(InfFile::write(back, read.commMode, "M").split('\n'), InfFile::write(*c, mode, "M").split('\n'));
-        }
-    }
-
-    // A file read back writes the same text again, for every port count; a blank in the name or password
-    // is written up to it, as a blank would shift every later setting.
-    void infRoundTrip()
-    {
-        for (const auto &[code, ports, name, password] : QList<std::tuple<int, int, QString, QString>>{
-                 {30103, 1, "GW 1", "pw"}, {30203, 2, "", "p w"}, {130400, 4, "GW\t1", "x"}, {131600, 16, "Hall", "abc123"},
-                 {0, 16, "Hall", "x"}}) {
-            std::unique_ptr<CConfigure> c(filled(code, 6, 3, 4));
-            for (int n = 0; n < CConfigure::SerialCount; ++n)
-                c->m_serial[n] = {(n + 1) % 9, n % 5, n % 2, 8, 5 + n, 317 + 17 * n, 3 * n};
-            c->m_idMaps[5]->m_serialIndex = 15;
-            c->m_name = name;
-            c->m_ipMode = ports % 3;
-            c->m_advance = {password, "1502", 250, true, 45, {true, false, true}, {"192.168.1.1", "", "10.0.0.1"},
-                            {"192.168.1.99", "", "10.0.0.50"}};
-            const QString text = InfFile::write(*c, ports % 4, "HW-P04");
-            CConfigure back;
-            back.m_modelCode = code;
-            const InfFile::ReadResult read = InfFile::read(text, back);
-            QCOMPARE(read.status, InfFile::Status::Ok);
-            const QRegularExpression blank("\\s");
-            QCOMPARE(back.m_name, name.section(blank, 0, 0));
-            QCOMPARE(back.m_advance.m_password, password.section(blank, 0, 0));
-            c->m_name = back.m_name;
-            c->m_advance.m_password = back.m_advance.m_password;
-            QCOMPARE(InfFile::write(back, read.commMode, "HW-P04").split('\n'), InfFile::write(*c, ports % 4, "HW-P04").split('\n'));
-            QVERIFY(text.contains(QStringLiteral("Port%1_Baud_Rate").arg(ports)));
-            QVERIFY(!text.contains(QStringLiteral("Port%1_Baud_Rate").arg(ports + 1)));
+            const QString text = InfFile::write(*c, mode, "HW-P04");
+            QCOMPARE(InfFile::write(back, read.commMode, "HW-P04").split('\n'), text.split('\n'));
+            const int filePorts = Catalogue::serialPorts(code); // and no port beyond the model's
+            QVERIFY(text.contains(QStringLiteral("Port%1_Baud_Rate").arg(filePorts)));
+            QVERIFY(!text.contains(QStringLiteral("Port%1_Baud_Rate").arg(filePorts + 1)));
+            CConfigure loaded;
+            loaded.m_modelCode = code;
+            const InfFile::ReadResult fileRead = InfFile::read(text, loaded);
+            QCOMPARE(fileRead.status, InfFile::Status::Ok);
+            QCOMPARE(loaded.m_name + '|' + loaded.m_advance.m_password, QString("GW|p"));
+            c->m_name = loaded.m_name;
+            c->m_advance.m_password = loaded.m_advance.m_password;
+            QCOMPARE(InfFile::write(loaded, fileRead.commMode, "HW-P04").split('\n'), InfFile::write(*c, mode, "HW-P04").split('\n'));
         }
     }
 
@@ -295,20 +245,18 @@ private Q_SLOTS:
     {
         using S = InfFile::Status;
         const QList<int> few{2, 1, 1};
-        const Check ok = [](const CConfigure &) { return true; };
+        const Check ok = [](Cfg) { return true; };
         // model, lists written, key edited (0: none), value, status, check of what loaded
         const QList<std::tuple<int, QList<int>, unsigned int, QString, S, Check>> rows{
-            {130100, {0, 0, 0}, 4058, "600", S::Ok, [](const CConfigure &c) { return c.m_serial[0].m_baudRate == 0; }},
-            {130100, {0, 0, 0}, 4087, "-5", S::Ok, [](const CConfigure &c) { return c.m_serial[0].m_respTimeout == 300; }},
-            {130100, {0, 0, 0}, 4086, "fast", S::Ok, [](const CConfigure &c) { return c.m_serial[0].m_charInterval == 0; }},
-            {130100, {0, 0, 0}, 4108, "-1", S::Ok, [](const CConfigure &c) { return c.m_advance.m_aliveTime == 30; }},
-            {130400, few, 4076, "3", S::MissingEntries, ok}, {130400, few, 4095, "2", S::MissingEntries, ok},
-            {130400, few, 4076, "37", S::TooManyEntries, ok}, {130400, few, 4092, "1000000000", S::TooManyEntries, ok},
-            {130400, few, 4095, "-4", S::Ok, [](const CConfigure &c) { return c.m_requests.isEmpty() && c.m_idMaps.size() == 2; }},
+            {130100, {0, 0, 0}, 4058, "600", S::Ok, [](Cfg c) { return c.m_serial[0].m_baudRate == 0; }},
+            {130100, {0, 0, 0}, 4087, "-5", S::Ok, [](Cfg c) { return c.m_serial[0].m_respTimeout == 300; }},
+            {130100, {0, 0, 0}, 4108, "-1", S::Ok, [](Cfg c) { return c.m_advance.m_aliveTime == 30; }},
+            {130400, few, 4076, "3", S::MissingEntries, ok}, {130400, few, 4076, "37", S::TooManyEntries, ok},
+            {130400, few, 4095, "-4", S::Ok, [](Cfg c) { return c.m_requests.isEmpty() && c.m_idMaps.size() == 2; }},
             // 16 ports: 168 + 320 + 16 x 36 = 1064 bytes, 152 left for 19 masters.
-            {131600, {36, 19, 0}, 0, "", S::Ok, [](const CConfigure &c) { return c.m_masters.size() == 19; }},
+            {131600, {36, 19, 0}, 0, "", S::Ok, [](Cfg c) { return c.m_masters.size() == 19; }},
             {131600, {36, 20, 0}, 0, "", S::TooManyEntries, ok}, {131600, {36, 19, 1}, 0, "", S::TooManyEntries, ok},
-            {30203, {36, 36, 36}, 0, "", S::Ok, [](const CConfigure &c) { return c.m_requests.size() == 36; }}};
+            {30203, {36, 36, 36}, 0, "", S::Ok, [](Cfg c) { return c.m_requests.size() == 36; }}};
         for (const auto &[code, lists, keyId, value, status, check] : rows) {
             std::unique_ptr<CConfigure> source(filled(code, lists[0], lists[1], lists[2]));
             source->m_serial[0] = {1, 0, 0, 8, 5, 317, 0};
@@ -325,13 +273,10 @@ private Q_SLOTS:
             if (status != S::Ok)
                 QCOMPARE(InfFile::messageId(read.status), 4313u);
         }
-        const QList<std::tuple<QString, InfFile::Status, QString>> scans{{"DeviceMode\tHW-P02\n", S::Ok, "HW-P02"}, // older key
-            {"Device_Mode\t\nTransmission_Mode\t\tRTU_Slave\n", S::Ok, ""}, // an empty model leaves the next key alone
-            {"Junk\tJunk\nDevice_Mode\tHW-P08\n", S::Incorrect, ""}};
-        for (const auto &[text, status, model] : scans) {
-            QCOMPARE(InfFile::scanModel(text).status, status);
-            QCOMPARE(InfFile::scanModel(text).modelName, model);
-        }
+        QCOMPARE(InfFile::scanModel("DeviceMode\tHW-P02\n").modelName, QString("HW-P02")); // the older key
+        // An empty model leaves the next key alone; two equal tokens in a row before a key are refused.
+        QCOMPARE(InfFile::scanModel("Device_Mode\t\nTransmission_Mode\t\tRTU_Slave\n").modelName, QString(""));
+        QCOMPARE(InfFile::scanModel("Junk\tJunk\nDevice_Mode\tHW-P08\n").status, S::Incorrect);
     }
 
     void infFiles()
@@ -340,29 +285,20 @@ private Q_SLOTS:
         const QString path = dir.filePath("a.inf"), text = "Device_Mode\tHW-P02\n";
         QCOMPARE(InfFile::writeFile(path, text), InfFile::WriteStatus::Written);
         QString back;
-        QCOMPARE(InfFile::readFile(path, back), InfFile::Status::Ok);
-        QCOMPARE(back, text);
+        QVERIFY(InfFile::readFile(path, back) == InfFile::Status::Ok && back == text);
         QCOMPARE(InfFile::writeFile(dir.path(), text), InfFile::WriteStatus::CannotOpen);
         QCOMPARE(InfFile::readFile(dir.filePath("none.inf"), back), InfFile::Status::CannotOpen);
         QVERIFY(QFile::link("/dev/full", dir.filePath("full.inf"))); // opens, but nothing can be written
         QCOMPARE(InfFile::writeFile(dir.filePath("full.inf"), text), InfFile::WriteStatus::Failed);
         QFile huge(dir.filePath("huge.inf")); // refused before it is read into memory
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(InfFile::MaxFileSize + 1));
-        back.clear();
-        QCOMPARE(InfFile::readFile(huge.fileName(), back), InfFile::Status::TooLarge);
-        QVERIFY(back.isEmpty());
+        QVERIFY(InfFile::readFile(huge.fileName(), back = QString()) == InfFile::Status::TooLarge && back.isEmpty());
     }
 
     void catalogue()
     {
-        for (const auto &[name, code, ports] : QList<std::tuple<QString, int, int>>{{"NTC-P02DL", 30203, 2},
-                 {"KX500-EN-2RS485(Modbus TCP)", 30203, 2}, {"HW-P16", 131600, 16}, {"hw-p16", 0, 16}}) {
-            QCOMPARE(Catalogue::codeForName(name), code);
-            QCOMPARE(Catalogue::serialPorts(code), ports);
-        }
+        QCOMPARE(Catalogue::codeForName("KX500-EN-2RS485(Modbus TCP)") + Catalogue::codeForName("hw-p16"), 30203);
         QCOMPARE(Catalogue::idMapLimitForFirmware(130400, "1.10"), 4);
-        QCOMPARE(Catalogue::idMapLimitForFirmware(130400, "2.0"), 36);
-        QCOMPARE(Catalogue::idMapLimitForFirmware(130200, "3.0"), 4);
         CConfigure *first = filled(0, 36, 36, 36);
         installConfigure(first);
         installConfigure(first); // installing the current one again must not delete it

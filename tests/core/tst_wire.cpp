@@ -9,7 +9,6 @@
 #include <thread>
 
 using namespace ModbusRequest;
-Q_DECLARE_METATYPE(Inputs)
 
 namespace {
 // HW-P04, firmware 2.1, MAC 00-1a-2b-3c-4d-5e, 192.168.1.10, password set, "GW-Hall", configuration allowed.
@@ -62,42 +61,23 @@ private Q_SLOTS:
         QCOMPARE(GetMessageIds().size(), 340);
     }
 
-    void discoveryField_data()
+    void discoveryAnswer()
     {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *name, const QByteArray &a, CEquipment::Column c, const QString &e) {
-            QTest::newRow(name) << a << int(c) << e;
-        };
-        row("running number", kAnswer, CEquipment::Number, "7");
-        row("firmware unsigned", patched(24, "ffff0100"), CEquipment::Firmware, "65535.256");
-        row("MAC", patched(28, "0a0bfe80ff01"), CEquipment::MacAddress, "0a-0b-fe-80-ff-01");
-        row("IP bytes above 127", patched(36, "ff80000a"), CEquipment::IpAddress, "255.128.0.10");
-        row("name ends at zero", patched(44, "4142004344"), CEquipment::Name, "AB");
-        row("20-byte name stops before the flag", patched(44, "414141414141414141414141414141414141414100000001"),
-            CEquipment::Name, "AAAAAAAAAAAAAAAAAAAA");
-        row("name is Latin-1", patched(44, "4de97472650000"), CEquipment::Name, QString::fromLatin1("M\xe9tre"));
-        row("password 1", kAnswer, CEquipment::PasswordSetting, "Encryption");
-        row("password big-endian", patched(40, "01000000"), CEquipment::PasswordSetting, "None");
-        row("configuration 257", patched(64, "00000101"), CEquipment::Status, "Prohibit configuration");
-        row("model 30203", patched(9, "0075fb"), CEquipment::Model, "KX500-EN-2RS485(Modbus TCP)");
-        row("model is 24 bits", patched(8, "ff01fd60"), CEquipment::Model, "HW-P04");
-        row("unknown model", patched(9, "0f423f"), CEquipment::Model, "Other equipment");
-        row("unknown model's name", patched(9, "ffffff"), CEquipment::Name, "Unsupported equipment");
-    }
-    void discoveryField()
-    {
-        QFETCH(QByteArray, answer);
-        QFETCH(int, column);
-        QFETCH(QString, expected);
-        CEquipment e;
-        QCOMPARE(Discovery::parseAnswer(answer, 7, e), Discovery::AnswerStatus::Ok);
-        QCOMPARE(e.field(column), expected);
-    }
-
-    void discoveryRefused()
-    {
+        using C = CEquipment;
+        const QList<std::tuple<QByteArray, int, QString>> fields{{kAnswer, C::Number, "7"},
+            {patched(24, "ffff0100"), C::Firmware, "65535.256"}, {patched(28, "0a0bfe80ff01"), C::MacAddress, "0a-0b-fe-80-ff-01"},
+            {patched(36, "ff80000a"), C::IpAddress, "255.128.0.10"}, {patched(44, "4142004344"), C::Name, "AB"},
+            {patched(44, "414141414141414141414141414141414141414100000001"), C::Name, QString(20, 'A')},
+            {patched(44, "4de97472650000"), C::Name, QString::fromLatin1("M\xe9tre")},
+            {kAnswer, C::PasswordSetting, "Encryption"}, {patched(40, "01000000"), C::PasswordSetting, "None"},
+            {patched(64, "00000101"), C::Status, "Prohibit configuration"},
+            {patched(9, "0075fb"), C::Model, "KX500-EN-2RS485(Modbus TCP)"}, {patched(8, "ff01fd60"), C::Model, "HW-P04"},
+            {patched(9, "0f423f"), C::Model, "Other equipment"}, {patched(9, "ffffff"), C::Name, "Unsupported equipment"}};
+        for (const auto &[answer, column, expected] : fields) {
+            CEquipment e;
+            QCOMPARE(Discovery::parseAnswer(answer, 7, e), Discovery::AnswerStatus::Ok);
+            QCOMPARE(e.field(column), expected);
+        }
         using S = Discovery::AnswerStatus;
         QCOMPARE(Discovery::request().toHex(), QByteArray("0000000300000000"));
         const QList<std::pair<QByteArray, S>> rows{{patched(4, "ffffffffff"), S::Ok}, {kAnswer.left(67), S::WrongLength},
@@ -117,9 +97,7 @@ private Q_SLOTS:
         const QByteArray pw = hex("000000070000001c54616c76656e6f72"); // "Talvenor"
         const QList<std::pair<QByteArray, QByteArray>> rows{
             {Frames::locateFrame(), hex("000000090000000854616c76656e6f72")},
-            {Frames::restartFrame(), hex("0000000a0000000854616c76656e6f72")},
             {Frames::readConfigRequest(), hex("0000000500000000")},
-            {Frames::readKeepAliveRequest(), hex("0000000d00000000")},
             {Frames::header(6, 0x01020304u), hex("0000000601020304")},
             {Frames::passwordFrame(QString()), pw + QByteArray(20, '\0')},
             {Frames::passwordFrame(QString(64, 'z')), pw + QByteArray(20, 'z')},
@@ -143,41 +121,30 @@ private Q_SLOTS:
         QVERIFY(!Frames::parseHeader(hex("00000005000004"), &h) && !Frames::parseHeader(hex("00010005000004b8"), &h));
     }
 
-    void modbusFrame_data()
-    {
-        QTest::addColumn<Inputs>("in");
-        QTest::addColumn<uint>("messageId");
-        QTest::addColumn<QByteArray>("expected");
-        // Inputs: transaction, unit, function code, start address, quantity, data.
-        QTest::newRow("1 read coils") << Inputs{0x1234, 0x11, 1, 0x13, 0x25, {}} << 0u << hex("123400000006110100130025");
-        QTest::newRow("2 inputs") << Inputs{1, 300, 2, 0, 1, {}} << 0u << hex("0001000000062c0200000001");
-        QTest::newRow("3 holding") << Inputs{2, 1, 3, 7, 2, {}} << 0u << hex("000200000006010300070002");
-        QTest::newRow("4 at highest address") << Inputs{0xfffe, 255, 4, 0xffff, 127, {}} << 0u << hex("fffe00000006ff04ffff007f");
-        QTest::newRow("5 coil on") << Inputs{3, 1, 5, 0xac, 1, hex("ff12")} << 0u << hex("000300000006010500acff00");
-        QTest::newRow("5 coil off") << Inputs{3, 1, 5, 0xac, 1, hex("00")} << 0u << hex("000300000006010500ac0000");
-        QTest::newRow("6 from one byte") << Inputs{9, 1, 6, 1, 1, hex("2a")} << 0u << hex("00090000000601060001002a");
-        QTest::newRow("15 sends only bytes needed") << Inputs{4, 1, 15, 0x13, 10, hex("ff0377")} << 0u
-                                                    << hex("000400000009010f0013000a02ff03");
-        QTest::newRow("16 two registers") << Inputs{5, 1, 16, 1, 2, hex("00010002")} << 0u
-                                          << hex("00050000000b0110000100020400010002");
-        const QByteArray fill254(254, 'Z');
-        QTest::newRow("length above 255 uses both bytes") << Inputs{0x0102, 1, 16, 0, 127, fill254} << 0u
-                                                          << hex("01020000010501100000007ffe") + fill254;
-        QTest::newRow("coil without data") << Inputs{0, 1, 5, 0, 1, {}} << 1010u << QByteArray();
-        QTest::newRow("10 coils need two bytes") << Inputs{0, 1, 15, 0, 10, hex("ff")} << 1013u << QByteArray();
-        QTest::newRow("2 registers, three bytes") << Inputs{0, 1, 16, 0, 2, hex("000100")} << 1015u << QByteArray();
-    }
     void modbusFrame()
     {
-        QFETCH(Inputs, in);
-        QFETCH(uint, messageId);
-        QFETCH(QByteArray, expected);
-        const Built built = buildRequest(in);
-        QCOMPARE(built.messageId, messageId);
-        QCOMPARE(built.frame.toHex(' '), expected.toHex(' '));
+        const QByteArray fill254(254, 'Z');
+        // transaction, unit, function code, start address, quantity, data; message id; frame
+        const QList<std::tuple<Inputs, unsigned int, QByteArray>> rows{
+            {{0x1234, 0x11, 1, 0x13, 0x25, {}}, 0, hex("123400000006110100130025")},
+            {{1, 300, 2, 0, 1, {}}, 0, hex("0001000000062c0200000001")}, // unit id keeps its low 8 bits
+            {{2, 1, 3, 7, 2, {}}, 0, hex("000200000006010300070002")},
+            {{0xfffe, 255, 4, 0xffff, 127, {}}, 0, hex("fffe00000006ff04ffff007f")},
+            {{3, 1, 5, 0xac, 1, hex("ff12")}, 0, hex("000300000006010500acff00")},
+            {{3, 1, 5, 0xac, 1, hex("00")}, 0, hex("000300000006010500ac0000")},
+            {{9, 1, 6, 1, 1, hex("2a")}, 0, hex("00090000000601060001002a")},
+            {{4, 1, 15, 0x13, 10, hex("ff0377")}, 0, hex("000400000009010f0013000a02ff03")}, // only the bytes needed
+            {{5, 1, 16, 1, 2, hex("00010002")}, 0, hex("00050000000b0110000100020400010002")},
+            {{0x0102, 1, 16, 0, 127, fill254}, 0, hex("01020000010501100000007ffe") + fill254}, // length above 255
+            {{0, 1, 5, 0, 1, {}}, 1010, {}}, {{0, 1, 15, 0, 10, hex("ff")}, 1013, {}}, {{0, 1, 16, 0, 2, hex("000100")}, 1015, {}}};
+        for (const auto &[in, messageId, expected] : rows) {
+            const Built built = buildRequest(in);
+            QCOMPARE(built.messageId, messageId);
+            QCOMPARE(built.frame.toHex(' '), expected.toHex(' '));
+        }
     }
 
-    void modbusDataText()
+    void modbusTextsCounterAndReplies()
     {
         const QList<std::tuple<QString, int, unsigned int, QByteArray>> rows{{"01 ab FF ", 16, 0, "01abff"},
             {"g", 6, 1001, ""}, {"a", 6, 1002, ""}, {"0a0b", 16, 1003, ""}, {"f  00", 6, 1003, ""},
@@ -190,26 +157,21 @@ private Q_SLOTS:
         QCOMPARE(int(conversion('a', '9')), 0xa9);
         QCOMPARE(int(conversion('F', 'F')), 0); // only lowercase digits count
         QCOMPARE(clampQuantity(15, "2001"), QString("2000"));
-        QCOMPARE(clampQuantity(16, "128"), QString("127"));
-        QCOMPARE(clampQuantity(5, "5000"), QString("5000"));
+        QCOMPARE(clampQuantity(16, "128") + clampQuantity(5, "5000"), QString("1275000"));
         QCOMPARE(clampQuantity(1, "99999999999999999999"), QString("2000"));
         QCOMPARE(clampQuantity(6, "-3"), QString("0"));
-    }
-
-    void modbusCounterAndReplies()
-    {
         QList<int> sent;
         for (int counter = 65533, i = 0; i < 4; ++i, counter = sent.last() + 1)
             sent << transIdToSend(counter);
         QCOMPARE(sent, (QList<int>{65533, 65534, 0, 1}));
         QCOMPARE(transIdToSend(65535), 0);
         // reply, code, verdict message, hex text, declared whole length
-        const QList<std::tuple<QByteArray, int, unsigned int, QString, int>> rows{{QByteArray(), 3, 1016, "", -1},
+        const QList<std::tuple<QByteArray, int, unsigned int, QString, int>> replies{{QByteArray(), 3, 1016, "", -1},
             {hex("000000000005010302000a"), 3, 1018, "01 03 02 00 0a ", 11},
             {hex("000000000003018302"), 3, 1017, "01 83 02 ", 9}, {hex("0000000000020105"), 5, 1018, "01 05 ", 8},
             {hex("0001000000010f"), 15, 1017, "0f ", 7}, {hex("000000000000"), 3, 1017, "", 6},
             {hex("0000000000"), 3, 1017, "", -1}, {hex("0000000001050103"), 3, 1018, "01 03 ", 6 + 261}};
-        for (const auto &[reply, code, id, text, declared] : rows) {
+        for (const auto &[reply, code, id, text, declared] : replies) {
             QCOMPARE(verdictMessageId(judgeReply(reply, code)), id);
             QCOMPARE(replyHexText(reply), text);
             QCOMPARE(declaredReplyLength(reply), declared);

@@ -4,8 +4,6 @@
 
 #include "diagnostics/modbusrequest.h"
 
-#include <QRegularExpression>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // The window reads at most 300 bytes of a reply.
@@ -16,15 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const Verdict verdict = ModbusRequest::judgeReply(reply, code);
         FUZZ_CHECK((verdict == Verdict::NoResponse) == reply.isEmpty());
         FUZZ_CHECK((verdict == Verdict::RightResponse) == (reply.size() > 7 && uchar(reply.at(7)) == code));
-        const unsigned int id = ModbusRequest::verdictMessageId(verdict);
-        FUZZ_CHECK(id >= 1016 && id <= 1018);
     }
-
-    static const QRegularExpression hexBytes(QStringLiteral("^([0-9a-f]{2} )*$"));
-    const QString text = ModbusRequest::replyHexText(reply);
-    FUZZ_CHECK(hexBytes.match(text).hasMatch());
-    FUZZ_CHECK(text.size() == (reply.size() > 6 ? 3 * (reply.size() - 6) : 0));
-
+    FUZZ_CHECK(ModbusRequest::replyHexText(reply).size() == (reply.size() > 6 ? 3 * (reply.size() - 6) : 0));
     const int declared = ModbusRequest::declaredReplyLength(reply);
     FUZZ_CHECK(reply.size() < 6 ? declared == -1 : (declared >= 6 && declared <= 6 + 0xFFFF));
     return 0;

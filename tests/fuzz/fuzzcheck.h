@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "config/blockformat.h"
+#include "config/configure.h"
+
 #include <QStringList>
 
 #include <cstdio>
@@ -20,12 +22,30 @@
 inline bool isDottedQuad(const QString &text)
 {
     const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return false;
     for (const QString &part : parts) {
         bool ok = false;
         if (part.toInt(&ok) > 255 || !ok)
             return false;
     }
-    return true;
+    return parts.size() == 4;
+}
+
+// No entry is taken that did not arrive whole: the end of the last entry kept
+// of each list lies inside the bytes received, lists stay within 36 entries,
+// and the addresses are ones the editor shows.
+inline void checkParsedBlock(const QByteArray &block, const CConfigure &c, int ports, bool fixed)
+{
+    const qint64 maps = c.m_idMaps.size(), masters = c.m_masters.size(), requests = c.m_requests.size();
+    FUZZ_CHECK(maps <= 36 && masters <= 36 && requests <= 36);
+    const qint64 serial = Block::CommonSize + qint64(ports) * Block::SerialRecordSize;
+    const qint64 mapsEnd = (fixed ? 76 : serial + 4) + maps * Block::IdMapSize;
+    const qint64 mastersEnd = (fixed ? 680 : mapsEnd + ports * Block::TimingRecordSize + 4) + masters * Block::MasterSize;
+    const qint64 requestsEnd = (fixed ? 972 : mastersEnd + 4) + requests * Block::RequestSize;
+    FUZZ_CHECK((maps == 0 || mapsEnd <= block.size()) && (masters == 0 || mastersEnd <= block.size()));
+    FUZZ_CHECK(requests == 0 || requestsEnd <= block.size());
+    FUZZ_CHECK(c.m_name.size() <= 20 && !c.m_name.contains(QChar(0)));
+    for (const QString *address : {&c.m_ip, &c.m_mask, &c.m_gateway, &c.m_dns1, &c.m_dns2})
+        FUZZ_CHECK(isDottedQuad(*address) && *address != QLatin1String("255.255.255.255"));
+    for (const CIDMap *m : c.m_idMaps)
+        FUZZ_CHECK(isDottedQuad(m->m_ip) && m->m_idMin <= m->m_idMax && m->m_idMax <= 247);
 }
