@@ -5,11 +5,8 @@
 #include "config/globals.h"
 #include "editor/config.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace EditorDriver {
 

@@ -13,18 +13,13 @@ class MyIPCtrl;
 // Drives the editor's pages the way a user does.
 namespace EditorDriver {
 
-// Makes a configuration of `code` current, as a new one has its serial ports; sets `g_commMode`.
+// Makes a configuration of `code` current, serial ports as a new one has them; sets `g_commMode`.
 void installModel(int code, int commMode = 0);
 QTabWidget *tabs(Config *editor);
-// A click in the open list: shown and reported as chosen, also when shown already.
-void choose(QComboBox *box, int index);
-// Replaces the field's text and presses Return.
-void type(QLineEdit *field, const QString &text);
-// Replaces the field's text and leaves it.
-void finish(QLineEdit *field, const QString &text);
-// Fills the first fields of `ctrl` with the parts of `octets`, the rest empty.
-void typeAddress(MyIPCtrl *ctrl, const QString &octets);
-// The row's texts, "" for a cell without item.
-QStringList rowTexts(const QTableWidget *table, int row);
+void choose(QComboBox *box, int index); // as a click in the open list, also on the item shown
+void type(QLineEdit *field, const QString &text); // then Return
+void finish(QLineEdit *field, const QString &text); // then leaves the field
+void typeAddress(MyIPCtrl *ctrl, const QString &octets); // the fields beyond the parts stay empty
+QStringList rowTexts(const QTableWidget *table, int row); // "" for a cell without item
 
 } // namespace EditorDriver

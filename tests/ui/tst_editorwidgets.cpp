@@ -1,5 +1,4 @@
-// The editor's parts outside the pages: the address control's typing, the
-// save-or-download chooser, and New with its model chooser.
+// Outside the editor's pages: address typing, the save-or-download chooser, New.
 #include "app/myipctrl.h"
 #include "config/configure.h"
 #include "config/globals.h"
@@ -8,13 +7,8 @@
 #include "messages/messagetable.h"
 #include "support/messagespy.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalSpy>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 struct TypingCase { QString before; int start; QString keys, after; int focus, cursor; }; // cursor -1: all selected
