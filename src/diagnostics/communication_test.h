@@ -34,6 +34,7 @@ private Q_SLOTS:
 
 private:
     int currentCode() const;
+    void clampQuantityField();
     void setFieldEnabled(QLineEdit *field, bool enabled);
     void send();
     // Reuses the kept connection when it still leads to the requested server,

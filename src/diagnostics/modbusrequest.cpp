@@ -255,10 +255,11 @@ unsigned int verdictMessageId(Verdict verdict)
 
 QString replyHexText(const QByteArray &reply)
 {
-    QString text;
-    for (int i = 6; i < reply.size(); ++i)
-        text += QStringLiteral("%1 ").arg(uchar(reply.at(i)), 2, 16, QLatin1Char('0'));
-    return text;
+    if (reply.size() <= 6)
+        return QString();
+    // Each byte as two lowercase hex digits and a blank, the way the window shows it.
+    const QByteArray hex = reply.mid(6).toHex(' ');
+    return QString::fromLatin1(hex) + QLatin1Char(' ');
 }
 
 } // namespace ModbusRequest
