@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/bannerpictures.h"
 #include "app/buttonstyle.h"
 #include "app/mydialog.h"
 #include "app/myadvertisewidget.h"
@@ -26,11 +27,6 @@ namespace {
 
 const char *const kReachabilityHost = "www.example.com";
 
-QPixmap *resourcePicture(const char *path)
-{
-    return new QPixmap(QString::fromLatin1(path));
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -38,6 +34,11 @@ MainWindow::MainWindow(QWidget *parent)
     , ui(new Ui_MainWindow_1)
 {
     initResources();
+    auto *banner = new BannerPictures({QStringLiteral(":/image/zuv-IOT-QT.png"), QStringLiteral(":/image/HART.png"),
+                                       QStringLiteral(":/image/EtherNet.png")},
+                                      this);
+    // Set before the widgets exist, this sheet costs no restyling of the whole tree.
+    setStyleSheet(QStringLiteral("border-radius: 1px;solid rgb(0,0,0)"));
     ui->setupUi(this);
     setFixedSize(1174, 665);
     setWindowTitle(QStringLiteral("ZUV-DL-CFG"));
@@ -74,13 +75,11 @@ MainWindow::MainWindow(QWidget *parent)
     ui->label_2->setStyleSheet(QStringLiteral("background: white"));
     ui->label_3->setStyleSheet(QStringLiteral("background: white"));
     ui->centralWidget->setStyleSheet(QStringLiteral("border-radius: 1px;solid rgb(0,0,0)"));
-    setStyleSheet(QStringLiteral("border-radius: 1px;solid rgb(0,0,0)"));
 
     const QPixmap icon(QStringLiteral(":/image/favicon.ico"));
     ui->label_3->setPixmap(icon.scaled(ui->label_3->maximumSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
-    ui->label->setPixmap({resourcePicture(":/image/zuv-IOT-QT.png"), resourcePicture(":/image/HART.png"),
-                          resourcePicture(":/image/EtherNet.png")});
+    banner->handTo(ui->label);
 
     DialogLook::centreOnDesktop(this);
     installEventFilter(this);
