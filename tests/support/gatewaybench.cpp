@@ -23,6 +23,8 @@
 
 namespace GatewayBench {
 
+namespace {
+
 CEquipment *entry(const Gateway &gateway)
 {
     auto *e = new CEquipment;
@@ -36,6 +38,8 @@ CEquipment *entry(const Gateway &gateway)
     e->m_status = gateway.prohibited ? GetStr(4013) : QStringLiteral("Allow configuration");
     return e;
 }
+
+} // namespace
 
 QJsonObject simConfig(const Gateway &gateway, const QJsonObject &faults, const QJsonObject &extra)
 {
@@ -83,12 +87,7 @@ void select(MainWindow &window, int row)
 
 QList<Config *> editors()
 {
-    QList<Config *> found;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *editor = qobject_cast<Config *>(w); editor && editor->isVisible())
-            found << editor;
-    }
-    return found;
+    return visible<Config>();
 }
 
 void closeEditors()
@@ -103,23 +102,17 @@ void closeEditors()
 ModalAnswerer::ModalAnswerer(std::function<bool(QWidget *)> act)
     : m_act(std::move(act))
 {
-    m_timer.setInterval(20);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { look(); });
-    m_timer.start();
-}
-
-void ModalAnswerer::look()
-{
-    QWidget *modal = QApplication::activeModalWidget();
-    if (modal && m_act(modal)) {
-        ++m_handled;
-        return;
-    }
-    if (++m_looks > 500) {
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-        m_timer.stop();
-    }
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && m_act(modal)) {
+            ++m_handled;
+        } else if (++m_looks > 500) {
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+            m_timer.stop();
+        }
+    });
+    m_timer.start(20);
 }
 
 bool answerPassword(QWidget *modal, const QString &password)

@@ -14,11 +14,10 @@
 class Config;
 class MainWindow;
 class SimProcess;
-struct CEquipment;
 class QWidget;
 
-// A main window listing simulated gateways as a search would have left it,
-// and the small steps the read, write and file tests share.
+// A main window listing simulated gateways as a search would have left it, and the steps the
+// gateway-facing tests share.
 namespace GatewayBench {
 
 struct Gateway {
@@ -27,7 +26,6 @@ struct Gateway {
         : ip(std::move(address)), modelCode(code), password(std::move(pw)), prohibited(noRemote), firmware(std::move(version))
     {
     }
-
     QString ip;
     int modelCode;
     QString password; // empty: the gateway asks for none
@@ -35,45 +33,31 @@ struct Gateway {
     QString firmware;
 };
 
-// The list entry discovery makes of such a gateway.
-CEquipment *entry(const Gateway &gateway);
-
-// The simulator's configuration for one gateway.
 QJsonObject simConfig(const Gateway &gateway, const QJsonObject &faults = {}, const QJsonObject &extra = {});
-
-// True once every connection the simulator accepted from `ip` has been closed
-// again, waiting at most 3 s.
+// Every connection the simulator accepted from `ip` was closed again (waits at most 3 s).
 bool allClosed(const SimProcess &sim, const QString &ip);
-
 // The commands of the frames the simulator received on `ip`, in order.
 QList<int> commands(const SimProcess &sim, const QString &ip);
-
-// A main window with its timers stopped and these entries listed.
+// A main window with its timers stopped and these gateways listed.
 std::unique_ptr<MainWindow> window(const QList<Gateway> &gateways);
-
-// A click on a row of the device table.
 void select(MainWindow &window, int row);
 
-// The editors that are open now.
-QList<Config *> editors();
-
-// The visible top-level window of type T, or null.
 template <typename T>
-T *shown()
+QList<T *> visible()
 {
+    QList<T *> found;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
-            return t;
+            found << t;
     }
-    return nullptr;
+    return found;
 }
-
+QList<Config *> editors();
 // Closes every open editor without its close prompt and deletes it.
 void closeEditors();
 
-// While it lives, looks at the active modal window every 20 ms and hands it
-// to `act`, which returns true once it has dealt with it. After a bounded
-// number of looks any modal dialog still open is rejected, so no test hangs.
+// While it lives, hands the active modal window to `act` every 20 ms until `act` returns true; after
+// 500 looks any modal dialog left is rejected, so no test hangs.
 class ModalAnswerer
 {
 public:
@@ -81,25 +65,18 @@ public:
     int handled() const { return m_handled; }
 
 private:
-    void look();
-
     std::function<bool(QWidget *)> m_act;
     QTimer m_timer;
     int m_handled = 0;
     int m_looks = 0;
 };
 
-// Acts: types `password` into the password dialog and presses OK, or closes
-// the dialog when `password` is empty.
+// Types `password` into the password dialog and presses OK; closes it when empty.
 bool answerPassword(QWidget *modal, const QString &password);
-
-// Acts: chooses `path` in a file dialog, or cancels it when `path` is empty.
+// Chooses `path` in a file dialog; cancels it when empty.
 bool answerFileDialog(QWidget *modal, const QString &path);
-
-// Every field of the current configuration, through the writer: the block and
-// the keep-alive frame a write of it would send ("<none>" without one).
+// The current configuration as the writer would send it (block and keep-alive frame), "<none>" without one.
 QByteArray snapshot();
-
 // The file's bytes, or "<unreadable>".
 QByteArray fileBytes(const QString &path);
 

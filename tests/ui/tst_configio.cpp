@@ -1,0 +1,536 @@
+// Reading, writing, saving and opening a gateway's configuration against simulated gateways, well-behaved and
+// hostile: what goes over the wire, what each failure shows, and that the user's configuration and file stay.
+#include "app/mainwindow.h"
+#include "config/commandchannel.h"
+#include "config/configure.h"
+#include "config/globals.h"
+#include "config/inffile.h"
+#include "config/modelcatalogue.h"
+#include "editor/config.h"
+#include "editor/dialog_save.h"
+#include "messages/messagetable.h"
+#include "support/gatewaybench.h"
+#include "support/messagespy.h"
+#include "support/simprocess.h"
+
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QPointer>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <tuple>
+
+using namespace GatewayBench;
+
+#define START(sim, ...) QVERIFY2(sim.start(simConfig(__VA_ARGS__)), qPrintable(sim.errorText()))
+#define BOUNDED(clock, ms) QVERIFY2(clock.elapsed() < (ms), qPrintable(QString::number(clock.elapsed())))
+// The user's configuration, its file and its save name are as they were.
+#define UNCHANGED(working, before)                                                                                     \
+    QCOMPARE(pConfigure, working);                                                                                     \
+    QCOMPARE(snapshot(), before);                                                                                      \
+    QCOMPARE(fileBytes(m_file), kFile);                                                                                \
+    QCOMPARE(savefilename, m_file)
+
+namespace {
+
+const QByteArray kFile("Device_Mode\tHW-P02\nTransmission_Mode\t\tRTU_Slave\nEthernet_Name\tKept on disk\n");
+const QString kSaved = QStringLiteral("Save successfully!");
+constexpr int Wait = CommandChannel::AnswerTimeoutMs + 2000; // the tool's own wait, with room for the simulator
+
+// A configuration with something in every list.
+CConfigure *working(int modelCode = 130200, int idMaps = 3)
+{
+    auto *c = new CConfigure;
+    c->m_modelCode = modelCode;
+    static_cast<CEthernet &>(*c) = {"Working copy", 1, "192.168.5.5", "255.255.255.0", "192.168.5.1", "8.8.4.4", "0.0.0.0"};
+    for (int n = 0; n < CConfigure::SerialCount; ++n)
+        c->m_serial[n] = {n % 9, n % 3, n % 2, 0, 20 + n, 400 + n, n};
+    for (int k = 0; k < idMaps; ++k)
+        c->m_idMaps << new CIDMap{QStringLiteral("10.9.0.%1").arg(k + 1), QString::number(5020 + k), k, k + 1, k + 9, k == 1, k * 2};
+    c->m_masters << new CSpecifiedMaster{QStringLiteral("10.9.1.1"), false};
+    c->m_requests << new CSpecifiedRequest{true, QStringLiteral("7"), false, QStringLiteral("4")};
+    c->m_advance = {"pw99", "502", 30, false, 90, {false, true}, {"", "10.0.0.1"}, {"", "10.0.0.9"}};
+    return c;
+}
+
+QJsonObject answerDrip(int command, int piece, int gapMs)
+{
+    return QJsonObject{{"answer_drip", QJsonObject{{"commands", QJsonArray{command}}, {"piece", piece}, {"gap_ms", gapMs}}}};
+}
+QJsonObject drip(int command) { return answerDrip(command, 1, 500); }
+QJsonObject halfAnswer(int command) { return answerDrip(command, 8, 60000); } // the rest never comes; kept open
+
+QByteArray answer16(int code)
+{
+    QByteArray a = QByteArray::fromHex("0000000000000008") + QByteArray(8, '\0');
+    a[3] = char(code);
+    return a;
+}
+
+// Bytes sent right after the password answer, before the tool asks for anything.
+QJsonObject ahead(const QByteArray &bytes)
+{
+    return QJsonObject{{"answer_suffix_hex", QJsonObject{{"7", QString::fromLatin1(bytes.toHex())}}}};
+}
+
+QByteArray lastFrame(const SimProcess &sim, const QString &ip, int command, const QString &dir)
+{
+    QByteArray found;
+    for (const QJsonObject &frame : sim.tcpFrames(ip, dir))
+        found = frame.value("cmd").toInt() == command ? SimProcess::hex(frame) : found;
+    return found;
+}
+
+} // namespace
+
+class TestConfigIo : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_file;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_file = m_dir->filePath(QStringLiteral("plant.inf"));
+        QFile f(m_file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(kFile) == kFile.size());
+        f.close();
+        savefilename = m_file; // a save now would overwrite it without asking
+        installConfigure(working());
+        std::tie(g_commMode, IDS, Mode, software, IsTrue, IsSave, m_clickList1Item2) =
+            std::make_tuple(3, QStringLiteral("plant.inf"), QStringLiteral("HW-P02"), QStringLiteral("2.1"), false, false, -1);
+        Password.clear();
+        g_appointIpAddr.clear();
+    }
+
+    void cleanup()
+    {
+        closeEditors();
+        g_Server().abort();
+        installConfigure(nullptr);
+        savefilename.clear();
+        m_dir.reset();
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void readAndWriteBack_data()
+    {
+        QTest::addColumn<int>("modelCode");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("refreshTo"); // where the gateway is asked to report itself again; empty: to it
+        int row = 0;
+        for (const ModelInfo &m : Catalogue::models())
+            QTest::addRow("%d", m.code) << m.code << (row++ % 2 ? QStringLiteral("pw12") : QString()) << "";
+        QTest::newRow("refresh request cannot be sent: the window stays") << 130800 << "" << "no.such.gateway";
+    }
+
+    void readAndWriteBack()
+    {
+        QFETCH(int, modelCode);
+        QFETCH(QString, password);
+        QFETCH(QString, refreshTo);
+        const Gateway gateway{SimProcess::uniqueLoopbackIp(), modelCode, password, false, QStringLiteral("1.7")};
+        SimProcess sim;
+        START(sim, gateway, {{"require_auth", true}}, {{"name", "Bench-7"}, {"keepalive", QJsonObject{{"on", false}, {"time", 77}}}});
+        auto w = window({gateway});
+        w->show();
+        select(*w, 0);
+        if (!refreshTo.isEmpty())
+            g_appointIpAddr = refreshTo; // the read still goes to the listed address
+        MessageSpy spy;
+        ModalAnswerer answerer([&](QWidget *m) { return answerPassword(m, password); });
+        QElapsedTimer clock;
+        clock.start();
+        w->OnConfigure();
+        BOUNDED(clock, 3000);
+        QCOMPARE(spy.texts(), refreshTo.isEmpty() ? QStringList() : QStringList{
+            "Failed to Write Data To no.such.gateway:18801,Please confirm whether the IP address is correct."});
+        QCOMPARE(answerer.handled(), password.isEmpty() ? 0 : 1);
+        QVERIFY(pConfigure && w->isVisible() && editors().size() == 1);
+        const CAdvance &a = pConfigure->m_advance;
+        QCOMPARE(QStringList({QString::number(pConfigure->m_modelCode), pConfigure->m_name, pConfigure->m_ip, a.m_password, Mode,
+                              software, IDS, editors().first()->windowTitle(), QString::number(a.m_aliveTime)}),
+                 QStringList({QString::number(modelCode), "Bench-7", gateway.ip, password, Catalogue::discoveryName(modelCode),
+                              "1.7", GetStr(4190), GetStr(4190), "77"}));
+        QVERIFY(!a.m_keepAlive && IsTrue == !password.isEmpty());
+        QCOMPARE(commands(sim, gateway.ip), password.isEmpty() ? (QList<int>{5, 13}) : (QList<int>{7, 5, 13}));
+        QVERIFY(allClosed(sim, gateway.ip) && !g_Server().isOpen());
+        QCOMPARE(sim.waitForLog([&](const QList<QJsonObject> &) {
+            const QList<QJsonObject> got = sim.udpReceived(gateway.ip);
+            return !got.isEmpty() && got.last().value("via").toString() == "unicast";
+        }, refreshTo.isEmpty() ? 3000 : 300), refreshTo.isEmpty());
+        if (!refreshTo.isEmpty())
+            return;
+
+        // Written straight back, the gateway gets its own bytes and restarts when asked to.
+        QPointer<Config> editor(editors().first());
+        spy.clear();
+        spy.answerNext(QMessageBox::Ok);
+        editor->Download();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(spy.texts(), QStringList{GetStr(15005)});
+        QVERIFY(editor.isNull());
+        QVERIFY(sim.waitForLog([&](const QList<QJsonObject> &) { return !sim.events("restart", gateway.ip).isEmpty(); }));
+        QVERIFY(sim.events("restart", gateway.ip).first().value("signature_ok").toBool());
+        const QByteArray held = sim.heldBlock(gateway.ip);
+        QCOMPARE(held.left(4).toHex(), QByteArray("00000006"));
+        if (Catalogue::layout(modelCode) == BlockLayout::Fixed)
+            QCOMPARE(QByteArray::number(held.size()) + held.mid(4, 4).toHex(), QByteArray("1216000004b8"));
+        else
+            QCOMPARE(held.mid(4).toHex(), lastFrame(sim, gateway.ip, 5, "send").mid(4).toHex());
+        QCOMPARE(lastFrame(sim, gateway.ip, 14, "recv").mid(8).toHex(), lastFrame(sim, gateway.ip, 13, "send").mid(8).toHex());
+    }
+
+    // Every failed read keeps what the user had: the read builds its configuration aside.
+    void readFailureOrHostileGateway_data()
+    {
+        QTest::addColumn<int>("modelCode");
+        QTest::addColumn<QString>("password"); // the gateway's, also typed; "-": the dialog is cancelled
+        QTest::addColumn<QJsonObject>("faults");
+        QTest::addColumn<QString>("name"); // the gateway's
+        QTest::addColumn<int>("how"); // 0 Configure, 1 Save (reads first), 2 listed prohibited, 3 listed as other equipment
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("taken"); // the gateway's configuration became the current one
+        QTest::addColumn<int>("boundMs");
+        struct Row {
+            const char *name;
+            int model;
+            const char *password;
+            QJsonObject faults;
+            int how;
+            QString message;
+            bool taken;
+            int boundMs;
+            QString gatewayName = QStringLiteral("Hostile-1");
+        };
+        const QJsonObject none, huge{{"read_length", 4294967295.0}};
+        const QList<Row> rows{
+            {"connection refused", 30203, "", {{"tcp_refuse", true}}, 0, GetStr(4018), false, 3000},
+            {"connection refused, via Save: nothing saved", 30203, "", {{"tcp_refuse", true}}, 1, GetStr(4018), false, 3000},
+            {"block with a wrong header", 30203, "", {{"read_bad_header", true}}, 0, GetStr(4020), false, 3000},
+            {"connection dropped midway", 30203, "", {{"drop_midway", true}}, 0, GetStr(4021), false, 3000},
+            {"keep-alive with a wrong header", 30203, "", {{"keepalive_bad_header", true}}, 0, GetStr(4022), false, 3000},
+            {"password rejected", 30203, "pw12", {{"pw_reject", true}}, 0, GetStr(4014), false, 3000},
+            {"password dialog cancelled", 30203, "-", none, 0, "", false, 3000},
+            {"remote configuration prohibited", 30203, "", none, 2, GetStr(4017), false, 1000},
+            {"other equipment is not read", 30203, "", none, 3, "", false, 1000},
+            // The packed block is never complete by that length: one wait for the rest, then silence.
+            {"length FFFFFFFF, packed", 130400, "", huge, 0, "", false, Wait},
+            // The fixed block is complete at its size, whatever the length says.
+            {"length FFFFFFFF, fixed, via Save", 30203, "", huge, 1, kSaved, true, Wait},
+            {"half a packed block, connection kept", 130400, "", {{"read_truncate", 120}}, 0, "", false, Wait},
+            {"block at one byte per 500 ms: incomplete after 8 reads", 130400, "", drip(5), 0, GetStr(4020), false, 8 * 500 + Wait},
+            {"keep-alive answer under 16 bytes, connection kept", 130400, "", halfAnswer(13), 0, GetStr(4022), false, Wait},
+            // Stale bytes are dropped before each request, not taken for its answer.
+            {"keep-alive answer ahead of the read request", 130400, "pw12", ahead(QByteArray::fromHex("0000000d00000008000000010000ea60")), 0, "", true, Wait},
+            {"name without a zero byte", 130400, "", none, 0, "", true, 3000, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ")},
+        };
+        for (const Row &r : rows)
+            QTest::newRow(r.name) << r.model << QString::fromLatin1(r.password) << r.faults << r.gatewayName << r.how << r.message
+                                  << r.taken << r.boundMs;
+    }
+
+    void readFailureOrHostileGateway()
+    {
+        QFETCH(int, modelCode);
+        QFETCH(QString, password);
+        QFETCH(QJsonObject, faults);
+        QFETCH(QString, name);
+        QFETCH(int, how);
+        QFETCH(QString, message);
+        QFETCH(bool, taken);
+        QFETCH(int, boundMs);
+        const Gateway gateway{SimProcess::uniqueLoopbackIp(), modelCode, password == "-" ? QStringLiteral("pw12") : password, how == 2};
+        SimProcess sim;
+        START(sim, gateway, faults, {{"name", name}, {"keepalive", QJsonObject{{"on", true}, {"time", 45}}}});
+        auto w = window({gateway});
+        if (how == 3) {
+            w->equipmentList().first()->m_model = GetStr(8000);
+            w->fillTable();
+        }
+        select(*w, 0);
+        CConfigure *const before = pConfigure;
+        const QByteArray snap = snapshot();
+        MessageSpy spy;
+        ModalAnswerer answerer([&](QWidget *m) { return answerPassword(m, password == "-" ? QString() : password); });
+        QElapsedTimer clock;
+        clock.start();
+        if (how == 1)
+            w->on_bt_Save_clicked();
+        else
+            w->OnConfigure();
+        BOUNDED(clock, boundMs);
+        QCOMPARE(spy.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QVERIFY(allClosed(sim, gateway.ip) && !g_Server().isOpen());
+        QCOMPARE(editors().size(), taken && how == 0 ? 1 : 0);
+        if (how == 3)
+            QVERIFY(!sim.waitForLog([&](const QList<QJsonObject> &) { return !sim.events("connect", gateway.ip).isEmpty(); }, 300));
+        if (!taken) {
+            UNCHANGED(before, snap);
+            QCOMPARE(QString::number(g_commMode) + Mode, QStringLiteral("3HW-P02"));
+            return;
+        }
+        // What the gateway answered to the request, not bytes it sent out of turn.
+        QVERIFY(pConfigure && pConfigure != before);
+        QCOMPARE(QStringList({QString::number(pConfigure->m_modelCode), pConfigure->m_name, pConfigure->m_ip,
+                              QString::number(pConfigure->m_advance.m_aliveTime)}),
+                 QStringList({QString::number(modelCode), name.left(20), gateway.ip, "45"}));
+        QCOMPARE(savefilename, m_file);
+        QCOMPARE(fileBytes(m_file).contains("Ethernet_Name\t" + name.toLatin1() + "\n"), how == 1);
+    }
+
+    void write_data()
+    {
+        QTest::addColumn<QJsonObject>("faults");
+        QTest::addColumn<QString>("gatewayPassword");
+        QTest::addColumn<QString>("kept"); // the password kept from a read; empty: the configuration came from a file
+        QTest::addColumn<QString>("typed"); // into the password dialog; "-" closes it
+        QTest::addColumn<QString>("address"); // the configuration's own IP address
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QList<int>>("commands"); // as the gateway received them
+        QTest::addColumn<int>("boundMs");
+        const QString ok = QStringLiteral("192.168.5.5"), success = GetStr(15005);
+        const QJsonObject none, code5{{"write_answer_code5", true}};
+        const QList<int> written{6, 14}, asked{7};
+        QTest::newRow("no password") << none << "" << "" << "" << ok << success << written << 3000;
+        QTest::newRow("kept password changed on the gateway") << none << "pw12" << "old1" << "" << ok << GetStr(4314) << asked << 3000;
+        QTest::newRow("typed password rejected") << none << "pw12" << "" << "nope" << ok << GetStr(4014) << asked << 3000;
+        QTest::newRow("password dialog closed") << none << "pw12" << "" << "-" << ok << "" << QList<int>() << 3000;
+        QTest::newRow("gateway wants the password on the write's own connection")
+            << QJsonObject{{"require_auth", true}} << "pw12" << "" << "pw12" << ok << GetStr(5046) << QList<int>{7, 6} << 3000;
+        QTest::newRow("connection refused") << QJsonObject{{"tcp_refuse", true}} << "" << "" << "" << ok << GetStr(7001) << QList<int>() << 3000;
+        QTest::newRow("all-ones address: nothing sent") << none << "" << "" << "" << "255.255.255.255" << GetStr(5045) << QList<int>() << 3000;
+        QTest::newRow("block answered with code 5: no keep-alive frame") << code5 << "" << "" << "" << ok << GetStr(5047) << QList<int>{6} << 3000;
+        QTest::newRow("block never answered") << QJsonObject{{"write_silent", true}} << "" << "" << "" << ok << GetStr(5046) << QList<int>{6} << Wait;
+        QTest::newRow("keep-alive answered with a wrong header")
+            << QJsonObject{{"keepalive_write_bad", true}} << "" << "" << "" << ok << GetStr(5050) << written << 3000;
+        // The first bytes accept the block; the keep-alive question then meets the rest of that answer.
+        QTest::newRow("answers at one byte per 500 ms") << QJsonObject{{"answer_drip", QJsonObject{{"commands", QJsonArray{6, 14}},
+            {"piece", 1}, {"gap_ms", 500}}}} << "" << "" << "" << ok << GetStr(5050) << written << 2 * Wait;
+        QTest::newRow("half a block answer, connection kept") << halfAnswer(6) << "" << "" << "" << ok << success << written << Wait;
+        // Stale acceptances must not pass for the answers to this write.
+        QJsonObject stale = ahead(answer16(6) + answer16(14));
+        stale.insert("write_answer_code5", true);
+        QTest::newRow("acceptances ahead of the block, block refused") << stale << "pw12" << "pw12" << "" << ok << GetStr(5047)
+                                                                       << QList<int>{7, 6} << Wait;
+    }
+
+    void write()
+    {
+        QFETCH(QJsonObject, faults);
+        QFETCH(QString, gatewayPassword);
+        QFETCH(QString, kept);
+        QFETCH(QString, typed);
+        QFETCH(QString, address);
+        QFETCH(QString, message);
+        QFETCH(QList<int>, commands);
+        QFETCH(int, boundMs);
+        const QString ip = SimProcess::uniqueLoopbackIp();
+        SimProcess sim;
+        START(sim, Gateway(ip, 130200, gatewayPassword), faults);
+        pConfigure->m_ip = address;
+        g_appointIpAddr = ip;
+        IsTrue = !gatewayPassword.isEmpty();
+        IDS = kept.isEmpty() ? QStringLiteral("plant.inf") : GetStr(4190);
+        Password = kept;
+        CConfigure *const before = pConfigure;
+        const QByteArray snap = snapshot();
+        QPointer<Config> editor(new Config(nullptr));
+        editor->show(), IsSave = true;
+        MessageSpy spy;
+        spy.answerNext(QMessageBox::Cancel); // a successful write asks to restart the gateway: not now
+        ModalAnswerer answerer([&](QWidget *m) { return answerPassword(m, typed == "-" ? QString() : typed); });
+        QElapsedTimer clock;
+        clock.start();
+        editor->Download();
+        BOUNDED(clock, boundMs);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(spy.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(answerer.handled(), typed.isEmpty() ? 0 : 1);
+        QVERIFY(!IsSave);
+        QCOMPARE(editor.isNull(), message == GetStr(15005)); // after a failure the user can try again
+        if (editor)
+            QCOMPARE(editor->m_socket.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(g_Server().isOpen(), message == GetStr(4014)); // only a rejected password keeps its connection
+        g_Server().abort();
+        QVERIFY(allClosed(sim, ip));
+        QCOMPARE(GatewayBench::commands(sim, ip), commands);
+        UNCHANGED(before, snap);
+        QVERIFY(!sim.waitForLog([&](const QList<QJsonObject> &) { return !sim.events("restart", ip).isEmpty(); }, 300));
+        if (!editor)
+            QCOMPARE(sim.heldBlock(ip).mid(12, 12), QByteArray("Working copy"));
+    }
+
+    // The wait cursor shows only while the write blocks, never under a message. HW-P04 below firmware 2.0 takes
+    // only 4 ID mappings: the user is told first, and the configuration keeps all six.
+    void waitCursorAndFirmwareLimit()
+    {
+        const QString ip = SimProcess::uniqueLoopbackIp();
+        SimProcess sim;
+        START(sim, Gateway(ip, 130400));
+        installConfigure(working(130400, 6));
+        g_appointIpAddr = ip;
+        software = QStringLiteral("1.1");
+        QPointer<Config> editor(new Config(nullptr));
+        editor->show();
+        const auto cursor = [] { return QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1; };
+        QList<int> whileBlocking, atMessages;
+        QStringList texts;
+        QObject::connect(&editor->m_socket, &QTcpSocket::bytesWritten, [&] { whileBlocking << cursor(); });
+        Msg::setResponder([&](const Msg::Shown &shown) {
+            atMessages << cursor();
+            texts << shown.text;
+            return QMessageBox::Cancel;
+        });
+        editor->Download();
+        Msg::setResponder({});
+        QCOMPARE(whileBlocking, (QList<int>{Qt::WaitCursor, Qt::WaitCursor}));
+        QCOMPARE(atMessages, (QList<int>{-1, -1}));
+        QCOMPARE(texts, (QStringList{"HW-P04 V2.0版本以下只可下载4条ID映射指令,多余的ID映射指令将不会下载到网关中", GetStr(15005)}));
+        QCOMPARE(sim.heldBlock(ip).mid(56 + 8 * 4, 4).toHex(), QByteArray("00000004"));
+        QCOMPARE(pConfigure->m_idMaps.size(), 6);
+    }
+
+    // A cancelled dialog saves nothing; the file is asked for once, then kept; opened back, it is the same.
+    void saveThenOpen()
+    {
+        QTemporaryDir own; // outlives the fresh start below
+        const QString path = own.filePath(QStringLiteral("round.inf"));
+        auto w = window({});
+        installConfigure(working(131600));
+        g_commMode = 1;
+        Mode = Catalogue::discoveryName(131600);
+        savefilename.clear();
+        MessageSpy spy;
+        {
+            ModalAnswerer cancel([](QWidget *m) { return answerFileDialog(m, QString()); });
+            w->on_bt_Save_clicked();
+            QVERIFY(cancel.handled() == 1 && spy.shown().isEmpty() && savefilename.isEmpty());
+        }
+        {
+            ModalAnswerer answerer([&](QWidget *m) { return answerFileDialog(m, path); });
+            w->on_bt_Save_clicked();
+            pConfigure->m_name = QStringLiteral("Renamed");
+            w->on_bt_Save_clicked();
+            QCOMPARE(answerer.handled(), 1);
+        }
+        QCOMPARE(spy.texts(), (QStringList{kSaved, kSaved}));
+        const QString saved = InfFile::write(*pConfigure, 1, Mode);
+        init(); // a fresh start, with another configuration in the editor
+        spy.clear();
+        ModalAnswerer answerer([&](QWidget *m) { return answerFileDialog(m, path); });
+        w->on_bt_Open_clicked();
+        QCOMPARE(answerer.handled(), 1);
+        QCOMPARE(spy.texts(), QStringList());
+        QCOMPARE(QStringList({pConfigure->m_name, QString::number(g_commMode), Mode, savefilename, IDS, editors().value(0)->windowTitle()}),
+                 QStringList({"Renamed", "1", Catalogue::discoveryName(131600), path, "round.inf", "round.inf"}));
+        QCOMPARE(InfFile::write(*pConfigure, g_commMode, Mode), saved);
+    }
+
+    void savePath_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("used");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no dot: .inf appended") << "plant" << "plant.inf" << kSaved;
+        QTest::newRow("own extension kept") << "plant.cfg" << "plant.cfg" << kSaved;
+        QTest::newRow("dot in a directory name counts") << "site.v2/plant" << "site.v2/plant" << kSaved;
+        QTest::newRow("a file that takes no bytes is not reported saved") << "full.inf" << "full.inf" << GetStr(5047);
+    }
+
+    void savePath()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, used);
+        QFETCH(QString, message);
+        QTemporaryDir plain(QDir::tempPath() + QStringLiteral("/zuvfileXXXXXX")); // its own path holds no dot
+        const QString base = plain.path() + QLatin1Char('/');
+        if (base.contains(QLatin1Char('.')) || !QDir(base).mkpath(QStringLiteral("site.v2")))
+            QSKIP("no temporary directory without a dot in its path");
+        if (message != kSaved && !QFile::link(QStringLiteral("/dev/full"), base + given))
+            QSKIP("no /dev/full to write to");
+        auto w = window({});
+        savefilename = base + given;
+        MessageSpy spy;
+        w->on_bt_Save_clicked();
+        QCOMPARE(spy.texts(), QStringList{message});
+        QCOMPARE(savefilename, base + used);
+        if (message == kSaved)
+            QVERIFY(fileBytes(savefilename).startsWith("Device_Mode\tHW-P02\n"));
+    }
+
+    // With a gateway selected, the editor's close prompt saves the edits, without reading the gateway.
+    void closePromptSavesTheEdits()
+    {
+        const Gateway gateway(SimProcess::uniqueLoopbackIp(), 130400);
+        SimProcess sim;
+        START(sim, gateway, {}, {{"name", "From-gateway"}});
+        auto w = window({gateway});
+        select(*w, 0);
+        CConfigure *const edited = pConfigure;
+        Mode = QStringLiteral("HW-P04");
+        w->OnProperties(Mode, QStringLiteral("1.1"));
+        QCOMPARE(editors().size(), 1);
+        MessageSpy spy;
+        IsSave = true;
+        ModalAnswerer answerer([](QWidget *m) {
+            if (qobject_cast<Dialog_Save *>(m))
+                m->findChild<QPushButton *>(QStringLiteral("bt_yes"))->click();
+            return qobject_cast<Dialog_Save *>(m) != nullptr;
+        });
+        editors().first()->close();
+        QCOMPARE(answerer.handled(), 1);
+        QCOMPARE(spy.texts(), QStringList{kSaved});
+        QCOMPARE(pConfigure, edited);
+        QVERIFY(fileBytes(m_file).startsWith("Device_Mode\tHW-P04\n") && fileBytes(m_file).contains("Ethernet_Name\tWorking\n")); // cut at the blank, as the editor cuts a typed name
+        QVERIFY(!sim.waitForLog([&](const QList<QJsonObject> &) { return !sim.events("connect", gateway.ip).isEmpty(); }, 300));
+    }
+
+    void openRefusals_data()
+    {
+        QTest::addColumn<QString>("text"); // the file's content
+        QTest::addColumn<int>("selected"); // model code of the selected gateway, 0 for none
+        QTest::addColumn<bool>("prohibited"); // then no file dialog either
+        QTest::addColumn<QString>("message");
+        const QString hwP08 = InfFile::write(*std::unique_ptr<CConfigure>(working(130800)), 0, QStringLiteral("HW-P08"));
+        QTest::newRow("gateway prohibits configuration") << hwP08 << 130800 << true << GetStr(4115);
+        QTest::newRow("file of another model than the gateway's") << hwP08 << 130400 << false << "Device type does not match.";
+        QTest::newRow("two equal tokens in a row") << "Junk\tJunk\n" + hwP08 << 0 << false << GetStr(4313);
+        QTest::newRow("announces more ID mappings than it holds")
+            << QString(hwP08).replace("ID_Mapping_Group_Number\t3", "ID_Mapping_Group_Number\t4") << 0 << false << GetStr(4313);
+    }
+
+    void openRefusals()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, selected);
+        QFETCH(bool, prohibited);
+        QFETCH(QString, message);
+        const QString path = m_dir->filePath(QStringLiteral("refused.inf"));
+        QCOMPARE(InfFile::writeFile(path, text), InfFile::WriteStatus::Written);
+        auto w = window(selected ? QList<Gateway>{Gateway("127.0.0.1", selected, QString(), prohibited)} : QList<Gateway>());
+        if (selected != 0)
+            select(*w, 0);
+        CConfigure *const before = pConfigure;
+        const QByteArray snap = snapshot();
+        MessageSpy spy;
+        ModalAnswerer answerer([&](QWidget *m) { return answerFileDialog(m, path); });
+        w->on_bt_Open_clicked();
+        QCOMPARE(answerer.handled(), prohibited ? 0 : 1);
+        QCOMPARE(spy.texts(), QStringList{message});
+        UNCHANGED(before, snap);
+        QCOMPARE(QString::number(g_commMode) + Mode + IDS, QStringLiteral("3HW-P02plant.inf"));
+        QVERIFY(editors().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestConfigIo)
+#include "tst_configio.moc"
