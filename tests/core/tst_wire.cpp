@@ -66,6 +66,8 @@ private Q_SLOTS:
             {patched(36, "ff80000a"), C::IpAddress, "255.128.0.10"}, {patched(44, "4142004344"), C::Name, "AB"},
             {patched(44, "414141414141414141414141414141414141414100000001"), C::Name, QString(20, 'A')},
             {patched(44, "4de97472650000"), C::Name, QString::fromLatin1("M\xe9tre")},
+            {patched(44, "80819fa0a9c4d6dcdfe9f1f8feff4175746f2d31"), C::Name,
+             QString::fromLatin1(QByteArray::fromHex("80819fa0a9c4d6dcdfe9f1f8feff4175746f2d31"))},
             {kAnswer, C::PasswordSetting, "Encryption"}, {patched(40, "01000000"), C::PasswordSetting, "None"},
             {patched(64, "00000101"), C::Status, "Prohibit configuration"},
             {patched(9, "0075fb"), C::Model, "KX500-EN-2RS485(Modbus TCP)"}, {patched(8, "ff01fd60"), C::Model, "HW-P04"},

@@ -32,7 +32,6 @@ class TstHostileSearch : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void nameWithoutZeroInHighLatin1();
     void floodOfAnswers_data();
     void floodOfAnswers();
     void floodOfRefreshAnswers();
@@ -121,43 +120,6 @@ void TstHostileSearch::cleanup()
     savefilename.clear();
     g_commMode = 0;
     m_dir.reset();
-}
-
-void TstHostileSearch::nameWithoutZeroInHighLatin1()
-{
-    LAB_UP(lab);
-    // 20 bytes, none zero: C1 controls, accented letters, the last Latin-1 byte.
-    const QByteArray name = QByteArray::fromHex("80819fa0a9c4d6dcdfe9f1f8feff4175746f2d31");
-    QCOMPARE(name.size(), 20);
-    SimProcess *sim = lab.startSimulator(QJsonObject{{"gateways", QJsonArray{
-        QJsonObject{{"ip", "10.77.0.2"}, {"model", 130400}, {"faults", QJsonObject{{"name_hex", QString::fromLatin1(name.toHex())}}}},
-        QJsonObject{{"ip", "10.77.0.3"}, {"model", 130200}, {"name", "Plain"}}}}});
-    QVERIFY2(sim, qPrintable(lab.errorText()));
-    auto w = newWindow();
-    const QByteArray before = snapshot();
-    MessageSpy spy;
-
-    const qint64 elapsed = search(*w);
-    qInfo("took %lld ms", elapsed);
-
-    QVERIFY2(elapsed < Ticks * TickMs + WaitMs + MarginMs, qPrintable(QString::number(elapsed)));
-    QVERIFY(spy.shown().isEmpty());
-    QCOMPARE(w->equipmentList().size(), 2);
-    int odd = -1;
-    for (int i = 0; i < w->equipmentList().size(); ++i)
-        if (w->equipmentList().at(i)->m_ip == QLatin1String("10.77.0.2"))
-            odd = i;
-    QVERIFY(odd >= 0);
-    // The whole field, each byte one character, and the next field untouched.
-    const QString expected = QString::fromLatin1(name);
-    QCOMPARE(w->equipmentList().at(odd)->m_name, expected);
-    QCOMPARE(w->equipmentList().at(odd)->m_name.size(), 20);
-    QCOMPARE(cell(*w, odd, 1), expected);
-    QCOMPARE(w->equipmentList().at(odd)->m_status, QStringLiteral("Allow configuration"));
-    QCOMPARE(w->equipmentList().at(1 - odd)->m_name, QStringLiteral("Plain"));
-    QCOMPARE(snapshot(), before);
-    QCOMPARE(g_commMode, 2);
-    QCOMPARE(fileBytes(m_file), kFileBytes);
 }
 
 void TstHostileSearch::floodOfAnswers_data()
