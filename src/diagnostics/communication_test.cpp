@@ -176,8 +176,8 @@ void Communication_Test::send()
     }
     ++m_transId;
     m_connected = true;
-    // The state field is emptied and refilled by showReply: the send blocks without
-    // painting, so only the final text is ever seen.
+    // The state field is not emptied first: the send blocks without painting, so
+    // only the text showReply leaves in it is ever seen.
     showReply(readReply(), code);
 }
 
