@@ -1,5 +1,8 @@
 #include "app/mainwindow.h"
+#include "config/configure.h"
 #include "config/globals.h"
+#include "support/gatewaybench.h"
+#include "support/messagespy.h"
 #include "support/netlab.h"
 #include "support/simprocess.h"
 
@@ -11,14 +14,15 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <memory>
 
-// The main window's device search, run for real inside a throwaway network:
-// the test process is moved into the lab's pc namespace before any search, so
-// no broadcast ever leaves the lab.
+// The main window's device search, run for real inside a throwaway network,
+// against well-behaved and flooding gateways: the test process is moved into
+// the lab's pc namespace before any search, so no broadcast ever leaves the lab.
 class TstSearch : public QObject
 {
     Q_OBJECT
@@ -31,6 +35,9 @@ private Q_SLOTS:
     void firstTenOfTwelveAddresses();
     void silentAddressesDoNotFreeze_data();
     void silentAddressesDoNotFreeze();
+    void floodOfAnswers_data();
+    void floodOfAnswers();
+    void floodOfRefreshAnswers();
 };
 
 namespace {
@@ -87,6 +94,38 @@ QSet<QString> requestSources(SimProcess &sim, const QString &gw)
         peers.insert(entry.value("peer").toString().section(':', 0, 0));
     return peers;
 }
+
+// A configuration and its file, which no answer of a search may touch.
+struct HeldWork {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("plant.inf"));
+    const QByteArray bytes{"Device_Mode\tHW-P04\nTransmission_Mode\t\tRTU_Master\n"};
+    QByteArray before;
+    HeldWork()
+    {
+        QFile f(file);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+        f.close();
+        savefilename = file;
+        auto *c = new CConfigure;
+        c->m_modelCode = 130400;
+        c->m_name = QStringLiteral("Working copy");
+        installConfigure(c);
+        g_commMode = 2;
+        before = GatewayBench::snapshot();
+    }
+    ~HeldWork()
+    {
+        installConfigure(nullptr);
+        savefilename.clear();
+        g_commMode = 0;
+    }
+    bool untouched() const
+    {
+        return GatewayBench::snapshot() == before && g_commMode == 2 && GatewayBench::fileBytes(file) == bytes;
+    }
+};
 
 } // namespace
 
@@ -245,6 +284,86 @@ void TstSearch::silentAddressesDoNotFreeze()
         // Seven requests per address at most, then the deadline.
         QVERIFY(sim->udpReceived("10.77.0.2").size() <= 7);
     }
+}
+
+void TstSearch::floodOfAnswers_data()
+{
+    QTest::addColumn<bool>("distinct"); // every copy speaks for another address
+    QTest::newRow("one gateway's answer thousands of times") << false;
+    QTest::newRow("thousands of made-up devices") << true;
+}
+
+void TstSearch::floodOfAnswers()
+{
+    QFETCH(bool, distinct);
+    // Each request of the search is answered 3000 times within one second.
+    constexpr int Copies = 3000;
+    const QJsonObject flood{{"udp_repeat", Copies}, {"udp_repeat_within_ms", 1000},
+                            {"udp_repeat_vary_ip", distinct}, {"answer_ip", "10.80.0.0"}};
+    LAB_UP(NetLab::Topology{}, (QJsonArray{QJsonObject{{"ip", "10.77.0.2"}, {"model", 130400}, {"faults", flood}},
+                                           QJsonObject{{"ip", "10.77.0.3"}, {"model", 130200}}}));
+    const HeldWork work;
+    MessageSpy spy;
+
+    const SearchRun run = search();
+    qInfo("took %lld ms, %d listed", run.elapsedMs, int(run.ips.size()));
+    // Eight ticks, the one second a flood may hold an ask, a wait, room for the sanitizers.
+    QVERIFY2(run.elapsedMs < 8 * 300 + 1000 + 2000 + 3000, qPrintable(QString::number(run.elapsedMs)));
+    QVERIFY(spy.shown().isEmpty());
+    // One entry per address, numbered 1 to n, the quiet gateway among them.
+    const QSet<QString> ips(run.ips.cbegin(), run.ips.cend());
+    QCOMPARE(ips.size(), run.ips.size());
+    QVERIFY(ips.contains(QStringLiteral("10.77.0.3")) && ips.contains(QStringLiteral("10.80.0.0")));
+    for (int row = 0; row < run.ips.size(); ++row)
+        QCOMPARE(cellText(run, row, CEquipment::Number), QString::number(row + 1));
+    if (distinct)
+        QVERIFY2(run.ips.size() > 2 && run.ips.size() <= Copies * 8 + 1, qPrintable(QString::number(run.ips.size())));
+    else
+        QCOMPARE(run.ips.size(), 2);
+    QVERIFY(work.untouched());
+}
+
+void TstSearch::floodOfRefreshAnswers()
+{
+    // A long list from an earlier search; the gateway read answers the refresh
+    // after the read 3000 times within a second, with a name without a zero byte.
+    constexpr int Listed = 400;
+    const QByteArray name = QByteArray::fromHex("c4d6dce9ff") + QByteArray(15, 'x');
+    LAB_UP(NetLab::Topology{}, (QJsonArray{QJsonObject{
+        {"ip", "10.77.0.2"}, {"model", 130400}, {"firmware", "2.3"},
+        {"faults", QJsonObject{{"udp_repeat", 3000}, {"udp_repeat_within_ms", 1000},
+                               {"name_hex", QString::fromLatin1(name.toHex())}}}}}));
+    QList<GatewayBench::Gateway> gateways{GatewayBench::Gateway(QStringLiteral("10.77.0.2"), 130400)};
+    for (int i = 1; i < Listed; ++i)
+        gateways << GatewayBench::Gateway(QStringLiteral("10.81.%1.%2").arg(i / 200).arg(i % 200 + 1), 130200);
+    auto w = GatewayBench::window(gateways);
+    GatewayBench::select(*w, 0);
+    MessageSpy spy;
+
+    w->OnConfigure();
+    QCOMPARE(spy.texts(), QStringList());
+    QCOMPARE(GatewayBench::editors().size(), 1);
+    // The window keeps answering while the flood lasts: the list is redrawn once per batch.
+    QElapsedTimer sinceTick;
+    qint64 longestStall = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { longestStall = qMax(longestStall, sinceTick.restart()); });
+    ticker.start(20);
+    sinceTick.start();
+    QTest::qWait(2000);
+    longestStall = qMax(longestStall, sinceTick.elapsed());
+    GatewayBench::closeEditors();
+
+    QVERIFY(sim->waitForLog([&](const QList<QJsonObject> &) { return !sim->events("udp_repeat").isEmpty(); }, 3000));
+    QVERIFY2(longestStall < 1000, qPrintable(QString::number(longestStall)));
+    QCOMPARE(w->equipmentList().size(), Listed);
+    const CEquipment *refreshed = w->equipmentList().first();
+    QCOMPARE(refreshed->m_name, QString::fromLatin1(name));
+    QCOMPARE(refreshed->m_firmware, QStringLiteral("2.3"));
+    QCOMPARE(refreshed->m_number, QStringLiteral("1"));
+    const QTableWidget *table = w->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+    QCOMPARE(table->item(0, CEquipment::Name)->text(), QString::fromLatin1(name));
+    QCOMPARE(table->item(Listed - 1, CEquipment::IpAddress)->text(), gateways.last().ip);
 }
 
 QTEST_MAIN(TstSearch)
