@@ -47,12 +47,9 @@ public:
     // is removed again and the thread is back in its own namespace.
     bool up(const Topology &topology);
     void down();
-    bool isUp() const { return m_up; }
     // True while the calling thread is in this lab's pc namespace.
     bool inPcNamespace() const;
     QString errorText() const { return m_error; }
-    QString pcNamespace() const { return m_pc; }
-    QString gatewayNamespace() const { return m_gw; }
 
     // Runs the simulator inside the gateways' namespace; owned by the lab,
     // null (with errorText()) when it did not start.

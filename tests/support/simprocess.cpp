@@ -101,11 +101,6 @@ bool SimProcess::stop()
     return clean;
 }
 
-bool SimProcess::isRunning() const
-{
-    return m_process && m_process->state() == QProcess::Running;
-}
-
 QString SimProcess::errorText() const
 {
     return m_error;

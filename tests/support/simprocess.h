@@ -37,12 +37,8 @@ public:
     // with status 0 (a sanitizer report or a crash gives false, with the
     // report in errorText()); also true when nothing was running.
     bool stop();
-    bool isRunning() const;
     // Why start() failed, with what the simulator wrote on stderr.
     QString errorText() const;
-
-    QString logPath() const;
-    QString stateDir() const;
 
     // The whole log, re-read from the file.
     QList<QJsonObject> log() const;
@@ -70,6 +66,9 @@ public:
     static QByteArray hex(const QJsonObject &entry);
 
 private:
+    QString logPath() const;
+    QString stateDir() const;
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_process;
     QString m_error;
