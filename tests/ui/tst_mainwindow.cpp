@@ -78,35 +78,47 @@ private Q_SLOTS:
 
     // The stored "Ini" value (before: null for no file) decides whether the guide
     // shows; closing it (n Next, t tick the box, then e Exit or c close) stores the
-    // box's state, but only from the last page.
+    // box's state, but only from the last page, and the next start follows it.
+    // Where the program's folder takes no file (an install under /usr; /proc takes
+    // none even from root), the choice lives in the user's folder instead.
     void guideStoredChoice()
     {
-        struct Case { QString before; bool show; QString loaded, closing, after; };
+        struct Case { bool readOnly; QString before; bool show; QString loaded, closing, after; };
         const QList<Case> cases = {
-            {QString(), true, "false", "te", "false"}, {"", true, "false", "", "false"}, {"false", false, "false", "", "false"},
-            {"yes", false, "yes", "", "yes"}, {"true", true, "true", "ne", "true"}, {"true", true, "true", "nnnc", "false"},
-            {"true", true, "true", "nnnte", "true"}};
+            {false, QString(), true, "false", "te", "false"}, {false, "", true, "false", "", "false"},
+            {false, "false", false, "false", "", "false"}, {false, "yes", false, "yes", "", "yes"},
+            {false, "true", true, "true", "ne", "true"}, {false, "true", true, "true", "nnnc", "false"},
+            {false, "true", true, "true", "nnnte", "true"}, {true, QString(), true, "false", "nnnte", "true"},
+            {true, QString(), true, "false", "nnne", "false"}, {true, "true", true, "true", "", "true"}};
         for (const Case &c : cases) {
-            QTemporaryDir dir;
-            const QString ini = dir.filePath("config.ini");
+            QTemporaryDir program, user;
+            const QString programDir = c.readOnly ? "/proc" : program.path();
+            const QString userDir = user.filePath("config/ZUV-DL-CFG"); // made on first use
+            const QString ini = (c.readOnly ? userDir : programDir) + "/config.ini";
             if (!c.before.isNull())
                 QSettings(ini, QSettings::IniFormat).setValue("Ini", c.before);
-            Dialog_help guide;
-            guide.setSettingsPath(ini);
             const auto stored = [&] { return QSettings(ini, QSettings::IniFormat).value("Ini").toString(); };
-            QCOMPARE(guide.LoadIni(), c.show);
-            QCOMPARE(stored(), c.loaded);
-            auto *box = guide.findChild<QCheckBox *>("checkBox");
-            QCOMPARE(box->isChecked(), c.loaded == "true");
-            if (!c.closing.isEmpty()) {
-                guide.show();
-                for (int i = 0; i < c.closing.count('n'); ++i)
-                    guide.findChild<QPushButton *>("bt_next")->click();
-                box->setChecked(c.closing.contains('t'));
-                c.closing.endsWith('e') ? guide.findChild<QPushButton *>("bt_exit")->click() : void(guide.close());
-                QVERIFY(!guide.isVisible());
+            {
+                Dialog_help guide;
+                guide.setSettingsFolders(programDir, userDir);
+                QCOMPARE(guide.LoadIni(), c.show);
+                QCOMPARE(stored(), c.loaded);
+                auto *box = guide.findChild<QCheckBox *>("checkBox");
+                QCOMPARE(box->isChecked(), c.loaded == "true");
+                if (!c.closing.isEmpty()) {
+                    guide.show();
+                    for (int i = 0; i < c.closing.count('n'); ++i)
+                        guide.findChild<QPushButton *>("bt_next")->click();
+                    box->setChecked(c.closing.contains('t'));
+                    c.closing.endsWith('e') ? guide.findChild<QPushButton *>("bt_exit")->click() : void(guide.close());
+                    QVERIFY(!guide.isVisible());
+                }
             }
             QCOMPARE(stored(), c.after);
+            QVERIFY(!QFile::exists((c.readOnly ? program.path() : userDir) + "/config.ini"));
+            Dialog_help nextStart;
+            nextStart.setSettingsFolders(programDir, userDir);
+            QCOMPARE(nextStart.LoadIni(), c.after == "true");
         }
     }
 
