@@ -1,7 +1,10 @@
 #include "app/dialog_help.h"
+#include "app/manual.h"
 #include "app/mainwindow.h"
 #include "app/myadvertisewidget.h"
+#include "config/configure.h"
 #include "config/globals.h"
+#include "editor/config.h"
 #include "messages/messagetable.h"
 
 #include <QtTest>
@@ -120,6 +123,46 @@ private Q_SLOTS:
             nextStart.setSettingsFolders(programDir, userDir);
             QCOMPARE(nextStart.LoadIni(), c.after == "true");
         }
+    }
+
+    // Help looks beside the program, then in the installed documentation folder
+    // (<prefix>/bin/../share/doc/zuv-dl-cfg); both Help buttons hand that file
+    // to the desktop. Rows: the manuals present, the one expected.
+    void helpOpensManual()
+    {
+        struct Case { QStringList present; QString expected; };
+        const QString beside = "bin/ZUV-DL-CFG.pdf", installed = "share/doc/zuv-dl-cfg/ZUV-DL-CFG.pdf";
+        const QList<Case> cases = {{{beside}, beside}, {{installed}, installed}, {{beside, installed}, beside},
+                                   {{}, beside}, {{"share/doc/ZUV-DL-CFG/ZUV-DL-CFG.pdf"}, beside}};
+        for (const Case &c : cases) {
+            QTemporaryDir prefix;
+            QDir(prefix.path()).mkpath("bin");
+            for (const QString &file : c.present) {
+                QDir(prefix.path()).mkpath(QFileInfo(file).path());
+                QFile(prefix.filePath(file)).open(QIODevice::WriteOnly);
+            }
+            QCOMPARE(Manual::path(prefix.filePath("bin")), prefix.filePath(c.expected));
+        }
+
+        // The buttons find a manual laid out as an install lays it out beside this test.
+        const QString docDir = QCoreApplication::applicationDirPath() + "/../share/doc/zuv-dl-cfg";
+        QVERIFY(QDir().mkpath(docDir));
+        const auto removeDoc = qScopeGuard([&] { QFile::remove(docDir + "/ZUV-DL-CFG.pdf"); QDir().rmpath(docDir); });
+        QVERIFY(QFile(docDir + "/ZUV-DL-CFG.pdf").open(QIODevice::WriteOnly));
+        QDesktopServices::setUrlHandler("file", this, "openUrl");
+        m_opened.clear();
+        MainWindow w;
+        w.netTimer()->stop();
+        w.findChild<QPushButton *>("bt_Help")->click();
+        installConfigure(new CConfigure);
+        {
+            Config editor;
+            editor.findChild<QPushButton *>("bt_help")->click();
+        }
+        installConfigure(nullptr);
+        QDesktopServices::unsetUrlHandler("file");
+        const QUrl manual = QUrl::fromLocalFile(QFileInfo(docDir + "/ZUV-DL-CFG.pdf").absoluteFilePath());
+        QCOMPARE(m_opened, (QList<QUrl>{manual, manual}));
     }
 
 private:
