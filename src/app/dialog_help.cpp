@@ -7,19 +7,37 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
 const char *const kKey = "Ini";
 const char *const kShown = "true";
 const char *const kHidden = "false";
+const char *const kFileName = "/config.ini";
+
+// Asked of the file system itself: permission bits say nothing for root or on a
+// read-only mount. Appending changes nothing; a file made for the question goes again.
+bool canWrite(const QString &path)
+{
+    QFile file(path);
+    const bool existed = file.exists();
+    if (!file.open(QIODevice::Append))
+        return false;
+    file.close();
+    if (!existed)
+        file.remove();
+    return true;
+}
 
 } // namespace
 
 Dialog_help::Dialog_help(QWidget *parent)
     : QDialog(parent)
-    , m_settingsPath(defaultSettingsPath())
+    , m_programDir(QCoreApplication::applicationDirPath())
+    , m_userDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/ZUV-DL-CFG"))
     , ui(new Ui_Dialog_help)
 {
     initResources();
@@ -48,21 +66,32 @@ Dialog_help::~Dialog_help()
     delete ui;
 }
 
-QString Dialog_help::defaultSettingsPath()
+void Dialog_help::setSettingsFolders(const QString &programDir, const QString &userDir)
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini");
+    m_programDir = programDir;
+    m_userDir = userDir;
+    m_settingsPath.clear();
 }
 
-QString Dialog_help::storedValue() const
+QString Dialog_help::settingsPath()
 {
-    QSettings settings(m_settingsPath, QSettings::IniFormat);
+    if (m_settingsPath.isEmpty()) {
+        const QString beside = m_programDir + QLatin1String(kFileName);
+        m_settingsPath = canWrite(beside) ? beside : m_userDir + QLatin1String(kFileName);
+    }
+    return m_settingsPath;
+}
+
+QString Dialog_help::storedValue()
+{
+    QSettings settings(settingsPath(), QSettings::IniFormat);
     settings.setIniCodec("utf-8");
     return settings.value(QLatin1String(kKey)).toString();
 }
 
 void Dialog_help::store(const QString &value)
 {
-    QSettings settings(m_settingsPath, QSettings::IniFormat);
+    QSettings settings(settingsPath(), QSettings::IniFormat);
     settings.setIniCodec("utf-8");
     settings.setValue(QLatin1String(kKey), value);
 }

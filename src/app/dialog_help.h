@@ -6,7 +6,9 @@
 class Ui_Dialog_help;
 
 // The start-up guide: four pictures of the online configuration steps. Whether
-// it appears at start is kept under "Ini" in config.ini next to the program.
+// it appears at start is kept under "Ini" in config.ini next to the program or,
+// where the program's folder takes no file (an install under /usr), in the
+// user's configuration folder.
 class Dialog_help : public QDialog
 {
     Q_OBJECT
@@ -22,10 +24,10 @@ public:
     bool LoadIni();
     void setIni(const QString &value);
 
-    static QString defaultSettingsPath();
-    // Tests keep their settings file out of the program's directory.
-    void setSettingsPath(const QString &path) { m_settingsPath = path; }
-    QString settingsPath() const { return m_settingsPath; }
+    // The file the choice is read from and stored in, chosen on first use.
+    QString settingsPath();
+    // Tests keep their settings out of the program's and the user's folders.
+    void setSettingsFolders(const QString &programDir, const QString &userDir);
 
     int page() const { return m_page; }
     Ui_Dialog_help *widgets() const { return ui; }
@@ -40,10 +42,12 @@ protected:
 
 private:
     void showPage();
-    QString storedValue() const;
+    QString storedValue();
     void store(const QString &value);
 
     int m_page = 1;
+    QString m_programDir;
+    QString m_userDir;
     QString m_settingsPath;
     Ui_Dialog_help *ui = nullptr;
 };

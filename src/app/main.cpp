@@ -7,6 +7,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zuv-dl-cfg"));
     applyApplicationLook(app);
 
     // Application modal: the main window created next waits until the guide closes.

@@ -2,6 +2,7 @@
 
 #include "app/bannerpictures.h"
 #include "app/buttonstyle.h"
+#include "app/manual.h"
 #include "app/mydialog.h"
 #include "app/myadvertisewidget.h"
 #include "config/globals.h"
@@ -14,7 +15,6 @@
 #include "ui_mainwindow.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QHeaderView>
@@ -152,12 +152,6 @@ int MainWindow::IPV4StringToInteger(const QString &text)
     return int(value);
 }
 
-QUrl MainWindow::helpUrl()
-{
-    // fromLocalFile gives file:///dir/... also where the directory itself starts with "/".
-    return QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/ZUV-DL-CFG.pdf"));
-}
-
 QUrl MainWindow::bannerUrl(int picture)
 {
     switch (picture) {
@@ -284,7 +278,7 @@ void MainWindow::on_toolButton_3_clicked()
 
 void MainWindow::on_bt_Help_clicked()
 {
-    QDesktopServices::openUrl(helpUrl());
+    Manual::open();
 }
 
 bool MainWindow::insideBanner(const QPoint &windowPos) const

@@ -53,8 +53,7 @@ public:
     QMenu *contextMenu() const { return m_menu; }
     bool dragOff() const { return m_dragOff; }
 
-    // Where Help and the banner pictures lead.
-    static QUrl helpUrl();
+    // Where the banner pictures lead.
     static QUrl bannerUrl(int picture);
     static QString bannerToolTip(int picture);
     // Looked up periodically; the banner links are live while it resolves.

@@ -2,7 +2,7 @@
 #include "editor/config.h"
 
 #include "app/buttonstyle.h"
-#include "app/mainwindow.h"
+#include "app/manual.h"
 #include "app/myipctrl.h"
 #include "config/configure.h"
 #include "config/globals.h"
@@ -19,7 +19,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -27,7 +26,6 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -371,12 +369,7 @@ void Config::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-QUrl Config::helpUrl()
-{
-    return MainWindow::helpUrl();
-}
-
 void Config::on_bt_help_clicked()
 {
-    QDesktopServices::openUrl(helpUrl());
+    Manual::open();
 }

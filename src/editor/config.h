@@ -10,7 +10,6 @@
 class QCloseEvent;
 class QPushButton;
 class QTableWidgetItem;
-class QUrl;
 class MyIPCtrl;
 class Dialog_Save;
 class Ui_Config;
@@ -46,9 +45,6 @@ public:
     int SendPark(char *buffer);
     // Packed-layout block into `buffer`; returns the index of its last byte.
     int SendPark1(char *buffer);
-
-    // The user manual next to the program.
-    static QUrl helpUrl();
 
     // Shows `text` in `ctrl`; a text that is not a dotted quad empties it.
     static void showIP(MyIPCtrl *ctrl, const QString &text);

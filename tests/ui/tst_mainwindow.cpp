@@ -1,7 +1,10 @@
 #include "app/dialog_help.h"
+#include "app/manual.h"
 #include "app/mainwindow.h"
 #include "app/myadvertisewidget.h"
+#include "config/configure.h"
 #include "config/globals.h"
+#include "editor/config.h"
 #include "messages/messagetable.h"
 
 #include <QtTest>
@@ -78,36 +81,88 @@ private Q_SLOTS:
 
     // The stored "Ini" value (before: null for no file) decides whether the guide
     // shows; closing it (n Next, t tick the box, then e Exit or c close) stores the
-    // box's state, but only from the last page.
+    // box's state, but only from the last page, and the next start follows it.
+    // Where the program's folder takes no file (an install under /usr; /proc takes
+    // none even from root), the choice lives in the user's folder instead.
     void guideStoredChoice()
     {
-        struct Case { QString before; bool show; QString loaded, closing, after; };
+        struct Case { bool readOnly; QString before; bool show; QString loaded, closing, after; };
         const QList<Case> cases = {
-            {QString(), true, "false", "te", "false"}, {"", true, "false", "", "false"}, {"false", false, "false", "", "false"},
-            {"yes", false, "yes", "", "yes"}, {"true", true, "true", "ne", "true"}, {"true", true, "true", "nnnc", "false"},
-            {"true", true, "true", "nnnte", "true"}};
+            {false, QString(), true, "false", "te", "false"}, {false, "", true, "false", "", "false"},
+            {false, "false", false, "false", "", "false"}, {false, "yes", false, "yes", "", "yes"},
+            {false, "true", true, "true", "ne", "true"}, {false, "true", true, "true", "nnnc", "false"},
+            {false, "true", true, "true", "nnnte", "true"}, {true, QString(), true, "false", "nnnte", "true"},
+            {true, QString(), true, "false", "nnne", "false"}, {true, "true", true, "true", "", "true"}};
         for (const Case &c : cases) {
-            QTemporaryDir dir;
-            const QString ini = dir.filePath("config.ini");
+            QTemporaryDir program, user;
+            const QString programDir = c.readOnly ? "/proc" : program.path();
+            const QString userDir = user.filePath("config/ZUV-DL-CFG"); // made on first use
+            const QString ini = (c.readOnly ? userDir : programDir) + "/config.ini";
             if (!c.before.isNull())
                 QSettings(ini, QSettings::IniFormat).setValue("Ini", c.before);
-            Dialog_help guide;
-            guide.setSettingsPath(ini);
             const auto stored = [&] { return QSettings(ini, QSettings::IniFormat).value("Ini").toString(); };
-            QCOMPARE(guide.LoadIni(), c.show);
-            QCOMPARE(stored(), c.loaded);
-            auto *box = guide.findChild<QCheckBox *>("checkBox");
-            QCOMPARE(box->isChecked(), c.loaded == "true");
-            if (!c.closing.isEmpty()) {
-                guide.show();
-                for (int i = 0; i < c.closing.count('n'); ++i)
-                    guide.findChild<QPushButton *>("bt_next")->click();
-                box->setChecked(c.closing.contains('t'));
-                c.closing.endsWith('e') ? guide.findChild<QPushButton *>("bt_exit")->click() : void(guide.close());
-                QVERIFY(!guide.isVisible());
+            {
+                Dialog_help guide;
+                guide.setSettingsFolders(programDir, userDir);
+                QCOMPARE(guide.LoadIni(), c.show);
+                QCOMPARE(stored(), c.loaded);
+                auto *box = guide.findChild<QCheckBox *>("checkBox");
+                QCOMPARE(box->isChecked(), c.loaded == "true");
+                if (!c.closing.isEmpty()) {
+                    guide.show();
+                    for (int i = 0; i < c.closing.count('n'); ++i)
+                        guide.findChild<QPushButton *>("bt_next")->click();
+                    box->setChecked(c.closing.contains('t'));
+                    c.closing.endsWith('e') ? guide.findChild<QPushButton *>("bt_exit")->click() : void(guide.close());
+                    QVERIFY(!guide.isVisible());
+                }
             }
             QCOMPARE(stored(), c.after);
+            QVERIFY(!QFile::exists((c.readOnly ? program.path() : userDir) + "/config.ini"));
+            Dialog_help nextStart;
+            nextStart.setSettingsFolders(programDir, userDir);
+            QCOMPARE(nextStart.LoadIni(), c.after == "true");
         }
+    }
+
+    // Help looks beside the program, then in the installed documentation folder
+    // (<prefix>/bin/../share/doc/zuv-dl-cfg); both Help buttons hand that file
+    // to the desktop. Rows: the manuals present, the one expected.
+    void helpOpensManual()
+    {
+        struct Case { QStringList present; QString expected; };
+        const QString beside = "bin/ZUV-DL-CFG.pdf", installed = "share/doc/zuv-dl-cfg/ZUV-DL-CFG.pdf";
+        const QList<Case> cases = {{{beside}, beside}, {{installed}, installed}, {{beside, installed}, beside},
+                                   {{}, beside}, {{"share/doc/ZUV-DL-CFG/ZUV-DL-CFG.pdf"}, beside}};
+        for (const Case &c : cases) {
+            QTemporaryDir prefix;
+            QDir(prefix.path()).mkpath("bin");
+            for (const QString &file : c.present) {
+                QDir(prefix.path()).mkpath(QFileInfo(file).path());
+                QFile(prefix.filePath(file)).open(QIODevice::WriteOnly);
+            }
+            QCOMPARE(Manual::path(prefix.filePath("bin")), prefix.filePath(c.expected));
+        }
+
+        // The buttons find a manual laid out as an install lays it out beside this test.
+        const QString docDir = QCoreApplication::applicationDirPath() + "/../share/doc/zuv-dl-cfg";
+        QVERIFY(QDir().mkpath(docDir));
+        const auto removeDoc = qScopeGuard([&] { QFile::remove(docDir + "/ZUV-DL-CFG.pdf"); QDir().rmpath(docDir); });
+        QVERIFY(QFile(docDir + "/ZUV-DL-CFG.pdf").open(QIODevice::WriteOnly));
+        QDesktopServices::setUrlHandler("file", this, "openUrl");
+        m_opened.clear();
+        MainWindow w;
+        w.netTimer()->stop();
+        w.findChild<QPushButton *>("bt_Help")->click();
+        installConfigure(new CConfigure);
+        {
+            Config editor;
+            editor.findChild<QPushButton *>("bt_help")->click();
+        }
+        installConfigure(nullptr);
+        QDesktopServices::unsetUrlHandler("file");
+        const QUrl manual = QUrl::fromLocalFile(QFileInfo(docDir + "/ZUV-DL-CFG.pdf").absoluteFilePath());
+        QCOMPARE(m_opened, (QList<QUrl>{manual, manual}));
     }
 
 private:

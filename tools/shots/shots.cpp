@@ -110,6 +110,19 @@ void shootEditor()
     configure->m_dns1 = QStringLiteral("0.0.0.0");
     configure->m_dns2 = QStringLiteral("0.0.0.0");
     configure->m_advance.m_highPort = QStringLiteral("502");
+    configure->m_advance.m_aliveTime = 8;
+    configure->m_advance.m_limitOn[0] = true;
+    configure->m_advance.m_limitLow[0] = QStringLiteral("192.168.1.1");
+    configure->m_advance.m_limitHigh[0] = QStringLiteral("192.168.1.99");
+    for (CSerialPort &port : configure->m_serial) {
+        port.m_baudRate = 3; // 9600
+        port.m_dataBits = 8;
+        port.m_charInterval = 10;
+        port.m_respTimeout = 300;
+    }
+    // Two slave ranges on two ports, the second shifted down by 10.
+    configure->m_idMaps << new CIDMap{QStringLiteral("0.0.0.0"), QStringLiteral("502"), 0, 1, 10, false, 0}
+                        << new CIDMap{QStringLiteral("0.0.0.0"), QStringLiteral("502"), 1, 11, 20, true, 10};
     installConfigure(configure);
     Mode = QStringLiteral("HW-P04");
     {
