@@ -264,6 +264,12 @@ void Config::showIP(MyIPCtrl *ctrl, const QString &text)
         ctrl->clearEdit();
 }
 
+QString Config::shownAddress(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    return parts.size() == 4 && !parts.contains(QString()) ? text : QString();
+}
+
 void Config::setFrameLook(QWidget *frame, bool enabled)
 {
     frame->setStyleSheet(QString::fromLatin1(enabled ? kEnabledLook : kDisabledLook));
