@@ -1,6 +1,7 @@
 // The editor window: construction, page flow, OK, Cancel, closing and Help.
 #include "editor/config.h"
 
+#include "app/accessiblenames.h"
 #include "app/buttonstyle.h"
 #include "app/mainwindow.h"
 #include "app/myipctrl.h"
@@ -113,6 +114,7 @@ Config::Config(QWidget *parent)
     }
 
     bindRanges();
+    nameFields();
 
     m_curPage = -1;
     m_saveDialog = new Dialog_Save(this);
@@ -201,6 +203,25 @@ void Config::buildLists()
     ui->m_dataBit1->addItem(QStringLiteral("8"));
     for (QComboBox *box : {ui->m_baudRate1, ui->m_parityCheck1, ui->m_stopBit1, ui->m_dataBit1})
         box->setCurrentIndex(0);
+}
+
+// Fields beside a label take its text; the others are named after what
+// stands in for a label: the check box in front, the group around them.
+void Config::nameFields()
+{
+    AccessibleNames::fromLabels(this);
+    const QString range = ui->label_125->text().trimmed();
+    AccessibleNames::set(ui->lineEdit_min, range + QStringLiteral(", first"));
+    AccessibleNames::set(ui->lineEdit_max, range + QStringLiteral(", last"));
+    AccessibleNames::set(ui->lineEdit_slaveid6, ui->checkBox_4->text());
+    AccessibleNames::set(ui->lineEdit_functioncode6, ui->checkBox_5->text());
+    AccessibleNames::set(ui->pag6_Master, ui->groupBox_4->title());
+    AccessibleNames::set(ui->pag6_Request, ui->groupBox_5->title());
+    for (int i = 0; i < RangeCount; ++i) {
+        const QString row = QStringLiteral("%1 %2").arg(ui->groupBox_6->title()).arg(i + 1);
+        AccessibleNames::set(rangeStartCtrl(i), row + QStringLiteral(", start"));
+        AccessibleNames::set(rangeEndCtrl(i), row + QStringLiteral(", end"));
+    }
 }
 
 void Config::bindRanges()

@@ -178,6 +178,7 @@ private:
     void buildLists();
     void applyFonts();
     void bindRanges();
+    void nameFields();
     void leavePage(int page);
     void enterPage(int page);
 
