@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/accessiblenames.h"
 #include "app/bannerpictures.h"
 #include "app/buttonstyle.h"
 #include "app/manual.h"
@@ -55,6 +56,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->tableWidget->setColumnWidth(CEquipment::Number, 60);
     ui->tableWidget->setColumnWidth(CEquipment::Model, 180);
     ui->tableWidget->setColumnWidth(CEquipment::MacAddress, 150);
+    AccessibleNames::set(ui->tableWidget, QStringLiteral("Equipment List"));
     ui->frame->setStyleSheet(QStringLiteral("border:none;"));
     ui->frame_2->setStyleSheet(QStringLiteral("border:none;"));
     ui->frame_3->setStyleSheet(QStringLiteral("border:none;"));

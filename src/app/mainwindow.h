@@ -101,8 +101,8 @@ public:
 private:
     // Removes the entries of m_equipmentList and deletes them.
     void clearEquipment();
-    // No row is selected any more and the device buttons are off, as at
-    // start-up: a row number of the old list names another gateway in the new.
+    // No row is selected any more and the buttons that need a selected gateway
+    // are off: a row number of the old list names another gateway in the new.
     void forgetSelection();
     CEquipment *selectedEquipment() const;
     bool insideBanner(const QPoint &windowPos) const;

@@ -130,6 +130,12 @@ void MyIPCtrl::bindIP(MyIPCtrl *partner, bool mustNotBeLower)
     m_bound = true;
 }
 
+void MyIPCtrl::nameFields(const QString &label)
+{
+    for (int i = 0; i < 4; ++i)
+        m_lineEdit[i]->setAccessibleName(QStringLiteral("%1, part %2 of 4").arg(label).arg(i + 1));
+}
+
 void MyIPCtrl::MoveNextLineEdit(int i)
 {
     if (i < 0 || i >= 3)

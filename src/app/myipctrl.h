@@ -29,6 +29,8 @@ public:
     void setIPCtrlEnabled(bool enabled);
     // Sets the ordering partner once; later calls are ignored.
     void bindIP(MyIPCtrl *partner, bool mustNotBeLower);
+    // Accessible names of the four fields: "<label>, part 1 of 4" and so on.
+    void nameFields(const QString &label);
 
     void MoveNextLineEdit(int i);
     void MovePrevLineEdit(int i);

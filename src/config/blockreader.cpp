@@ -180,6 +180,13 @@ void readList(const Received &in, int64_t first, int64_t count, int width, QList
     }
 }
 
+// No list holds more entries than the fixed layout has slots for, whatever
+// count a block announces: neither a file nor a write could carry more.
+int64_t capped(int64_t announced)
+{
+    return std::min<int64_t>(announced, Block::FixedEntries);
+}
+
 void readTail(const Received &in, int64_t offset, CAdvance &a)
 {
     a.m_password = in.text(offset, Block::PasswordWidth);
@@ -230,16 +237,13 @@ Result readFixed(const QByteArray &block, CConfigure &configure)
     readSerial(in, 56, c.m_serial[0], false);
     readSerial(in, 64, c.m_serial[1], c.m_modelCode == 30103);
 
-    const auto capped = [&](int64_t offset) {
-        return std::min<int64_t>(in.be32(offset), Block::FixedEntries);
-    };
-    readList(in, 76, capped(72), Block::IdMapSize, c.m_idMaps,
+    readList(in, 76, capped(in.be32(72)), Block::IdMapSize, c.m_idMaps,
              [&](int64_t o) { return readIdMap(in, o, true); });
     readTiming(in, 652, c.m_serial[0]);
     readTiming(in, 664, c.m_serial[1]);
-    readList(in, 680, capped(676), Block::MasterSize, c.m_masters,
+    readList(in, 680, capped(in.be32(676)), Block::MasterSize, c.m_masters,
              [&](int64_t o) { return readMaster(in, o); });
-    readList(in, 972, capped(968), Block::RequestSize, c.m_requests,
+    readList(in, 972, capped(in.be32(968)), Block::RequestSize, c.m_requests,
              [&](int64_t o) { return readRequest(in, o); });
     readTail(in, 1116, c.m_advance);
 
@@ -262,21 +266,22 @@ Result readPacked(const QByteArray &block, CConfigure &configure)
     for (int n = 0; n < ports; ++n)
         readSerial(in, 56 + int64_t(n) * Block::SerialRecordSize, c.m_serial[n], false);
 
-    // Offsets follow the announced counts, even where the block ends earlier.
+    // Offsets follow the announced counts, even where the block ends earlier
+    // or a list is longer than what is taken of it.
     const int64_t p1 = 56 + int64_t(ports) * Block::SerialRecordSize;
     const int64_t idMaps = in.be32(p1);
-    readList(in, p1 + 4, idMaps, Block::IdMapSize, c.m_idMaps,
+    readList(in, p1 + 4, capped(idMaps), Block::IdMapSize, c.m_idMaps,
              [&](int64_t o) { return readIdMap(in, o, false); });
     const int64_t p2 = p1 + 4 + idMaps * Block::IdMapSize;
     for (int n = 0; n < ports; ++n)
         readTiming(in, p2 + int64_t(n) * Block::TimingRecordSize, c.m_serial[n]);
     const int64_t p3 = p2 + int64_t(ports) * Block::TimingRecordSize;
     const int64_t masters = in.be32(p3);
-    readList(in, p3 + 4, masters, Block::MasterSize, c.m_masters,
+    readList(in, p3 + 4, capped(masters), Block::MasterSize, c.m_masters,
              [&](int64_t o) { return readMaster(in, o); });
     const int64_t p4 = p3 + 4 + masters * Block::MasterSize;
     const int64_t requests = in.be32(p4);
-    readList(in, p4 + 4, requests, Block::RequestSize, c.m_requests,
+    readList(in, p4 + 4, capped(requests), Block::RequestSize, c.m_requests,
              [&](int64_t o) { return readRequest(in, o); });
     const int64_t p5 = p4 + 4 + requests * Block::RequestSize;
     readTail(in, p5, c.m_advance);

@@ -11,7 +11,8 @@ struct CConfigure;
 // keep-alive answer to command 13, into the records the editor works on. Every
 // value is clamped into the range the editor accepts. No byte past the end of
 // what was received is read: a field that lies beyond it reads as zero bytes,
-// and a list entry that does not lie wholly inside it is not taken.
+// and a list entry that does not lie wholly inside it is not taken. No list
+// holds more than 36 entries, whatever count the block announces.
 namespace BlockReader {
 
 struct Result {

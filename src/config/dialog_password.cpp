@@ -1,5 +1,6 @@
 #include "config/dialog_password.h"
 
+#include "app/accessiblenames.h"
 #include "config/commandchannel.h"
 #include "config/frames.h"
 #include "config/globals.h"
@@ -27,6 +28,7 @@ Dialog_Password::Dialog_Password(QWidget *parent)
     setFixedSize(304, 169);
     setWindowTitle(GetStr(7003));
     ui->label->setText(GetStr(7004));
+    AccessibleNames::fromLabels(this);
     ui->bt_ok->setText(GetStr(7005));
     ui->bt_cancel->setText(GetStr(7006));
     const QFont font = DialogLook::timesFont();

@@ -12,6 +12,7 @@
 #include <QTextStream>
 
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -200,7 +201,7 @@ public:
     explicit Tokens(const QString &text) : m_tokens(tokenize(text)) {}
 
     bool atEnd() const { return m_pos >= m_tokens.size(); }
-    QString peek() const { return atEnd() ? QString() : m_tokens.at(m_pos); }
+    QString peek(int ahead = 0) const { return m_pos + ahead < m_tokens.size() ? m_tokens.at(m_pos + ahead) : QString(); }
     QString next() { return atEnd() ? QString() : m_tokens.at(m_pos++); }
 
 private:
@@ -273,7 +274,10 @@ Got Reader::field(const QStringList &names, QString &value, const QStringList &n
         m_in.next();
         return Got::Mismatch;
     }
-    if (m_in.atEnd() || nextKeys.contains(m_in.peek()))
+    // The next key in the value's place means an empty value, unless that key
+    // comes once more: then the value is a word that reads as the key (a
+    // gateway may be named so).
+    if (m_in.atEnd() || (nextKeys.contains(m_in.peek()) && !nextKeys.contains(m_in.peek(1))))
         return Got::Missing;
     value = m_in.next();
     return Got::Value;
@@ -335,7 +339,12 @@ QString Reader::numberText(const QStringList &names, const QString &negative, co
     case Got::Missing: return QString();
     case Got::Value: break;
     }
-    const int value = toInt(token);
+    // Kept as texts, these take any 32-bit value a gateway's block holds, so
+    // what was read from a gateway loads back as it was saved.
+    bool ok = false;
+    qint64 value = token.toLongLong(&ok);
+    if (!ok || value > qint64(std::numeric_limits<uint32_t>::max()))
+        value = 0;
     return value >= 0 ? QString::number(value) : negative;
 }
 
@@ -609,7 +618,8 @@ InfFile::ReadResult Reader::run()
     readRanges();
     QString password;
     const Got got = field(literal("Password", "password"), password, QStringList());
-    a.m_password = (got == Got::Value && password != QLatin1String("Password")) ? password : QString();
+    // Taken as it stands, also the word "Password", which a user may choose.
+    a.m_password = got == Got::Value ? password : QString();
     return m_result;
 }
 

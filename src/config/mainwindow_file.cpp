@@ -29,13 +29,15 @@ QString editorVersion(const QString &model)
 
 void MainWindow::on_bt_Save_clicked()
 {
-    QString model = Mode;
     if (const CEquipment *entry = selectedEquipment()) {
-        model = entry->m_model;
+        const QString model = entry->m_model;
         if (!MyRecvBuf())
             return;
+        // The gateway's configuration is the current one now, and so is its
+        // model: a later save from the editor names it too.
+        Mode = model;
     }
-    saveConfiguration(model);
+    saveConfiguration(Mode);
 }
 
 void MainWindow::saveConfiguration(const QString &modelName)

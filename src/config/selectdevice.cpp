@@ -1,5 +1,6 @@
 #include "config/selectdevice.h"
 
+#include "app/accessiblenames.h"
 #include "config/newconfigure.h"
 #include "editor/dialoglook.h"
 #include "ui_selectdevice.h"
@@ -27,6 +28,7 @@ SelectDevice::SelectDevice(QWidget *parent)
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(330, 191);
     setWindowTitle(QStringLiteral("Select Device"));
+    AccessibleNames::fromLabels(this);
 
     const QFont font = DialogLook::timesFont();
     for (QWidget *w : findChildren<QWidget *>())

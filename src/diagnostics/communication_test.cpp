@@ -1,5 +1,6 @@
 #include "diagnostics/communication_test.h"
 
+#include "app/accessiblenames.h"
 #include "app/buttonstyle.h"
 #include "app/myipctrl.h"
 #include "diagnostics/modbusrequest.h"
@@ -49,6 +50,8 @@ Communication_Test::Communication_Test(QWidget *parent)
     ui->label_IP->setText(GetStr(1021));
     ui->label_Function->setText(GetStr(1022));
     ui->label_StartAddress->setText(GetStr(1023));
+    AccessibleNames::fromLabels(this);
+    AccessibleNames::set(ui->textBrowser, ui->groupBox_2->title());
 
     const QFont font = DialogLook::timesFont();
     for (QWidget *w : findChildren<QWidget *>()) {

@@ -1,10 +1,12 @@
 #include "discovery/dialog_setip.h"
 
+#include "app/accessiblenames.h"
 #include "app/myipctrl.h"
 #include "config/globals.h"
 #include "discovery/discoveryanswer.h"
 #include "editor/dialoglook.h"
 #include "messages/messagebox.h"
+#include "messages/messagetable.h"
 #include "ui_dialog_setip.h"
 
 #include <QCloseEvent>
@@ -22,6 +24,7 @@ Dialog_SetIP::Dialog_SetIP(QWidget *parent)
     setWindowTitle(QStringLiteral("Search Equipment By IP"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     setWindowModality(Qt::ApplicationModal);
+    AccessibleNames::set(ui->frame_3, GetStr(1021)); // "IP Address"
 
     const QFont font = DialogLook::timesFont();
     setFont(font);

@@ -84,7 +84,10 @@ void MainWindow::forgetSelection()
 {
     m_selectedRow = -1;
     m_clickList1Item1 = m_clickList1Item2 = -1;
-    EnableMyButton(false);
+    // Save keeps its state: it saves the current configuration, which a new
+    // list leaves as it is.
+    for (QPushButton *button : {ui->bt_Configure, ui->bt_Locate, ui->bt_Remotely_reset})
+        setBtStatus(button, false);
 }
 
 void MainWindow::clientMessage()

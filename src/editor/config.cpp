@@ -1,6 +1,7 @@
 // The editor window: construction, page flow, OK, Cancel, closing and Help.
 #include "editor/config.h"
 
+#include "app/accessiblenames.h"
 #include "app/buttonstyle.h"
 #include "app/manual.h"
 #include "app/myipctrl.h"
@@ -111,6 +112,7 @@ Config::Config(QWidget *parent)
     }
 
     bindRanges();
+    nameFields();
 
     m_curPage = -1;
     m_saveDialog = new Dialog_Save(this);
@@ -201,6 +203,25 @@ void Config::buildLists()
         box->setCurrentIndex(0);
 }
 
+// Fields beside a label take its text; the others are named after what
+// stands in for a label: the check box in front, the group around them.
+void Config::nameFields()
+{
+    AccessibleNames::fromLabels(this);
+    const QString range = ui->label_125->text().trimmed();
+    AccessibleNames::set(ui->lineEdit_min, range + QStringLiteral(", first"));
+    AccessibleNames::set(ui->lineEdit_max, range + QStringLiteral(", last"));
+    AccessibleNames::set(ui->lineEdit_slaveid6, ui->checkBox_4->text());
+    AccessibleNames::set(ui->lineEdit_functioncode6, ui->checkBox_5->text());
+    AccessibleNames::set(ui->pag6_Master, ui->groupBox_4->title());
+    AccessibleNames::set(ui->pag6_Request, ui->groupBox_5->title());
+    for (int i = 0; i < RangeCount; ++i) {
+        const QString row = QStringLiteral("%1 %2").arg(ui->groupBox_6->title()).arg(i + 1);
+        AccessibleNames::set(rangeStartCtrl(i), row + QStringLiteral(", start"));
+        AccessibleNames::set(rangeEndCtrl(i), row + QStringLiteral(", end"));
+    }
+}
+
 void Config::bindRanges()
 {
     for (int i = 0; i < RangeCount; ++i) {
@@ -260,6 +281,12 @@ void Config::showIP(MyIPCtrl *ctrl, const QString &text)
         ctrl->setIP(text);
     else
         ctrl->clearEdit();
+}
+
+QString Config::shownAddress(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    return parts.size() == 4 && !parts.contains(QString()) ? text : QString();
 }
 
 void Config::setFrameLook(QWidget *frame, bool enabled)

@@ -48,6 +48,8 @@ public:
 
     // Shows `text` in `ctrl`; a text that is not a dotted quad empties it.
     static void showIP(MyIPCtrl *ctrl, const QString &text);
+    // What the control hands back (getIP) after showIP(text).
+    static QString shownAddress(const QString &text);
 
     // Look of a frame that holds an IP entry control.
     static void setFrameLook(QWidget *frame, bool enabled);
@@ -172,6 +174,7 @@ private:
     void buildLists();
     void applyFonts();
     void bindRanges();
+    void nameFields();
     void leavePage(int page);
     void enterPage(int page);
 

@@ -109,8 +109,8 @@ void Config::OnSetActive_page2()
     if (!pConfigure)
         return;
     const int ipMode = pConfigure->m_ipMode;
-    // A mode this model does not offer shows as the manual assignment.
-    ui->comboBox_EtherNet->setCurrentIndex(ipMode >= 0 && ipMode < ui->comboBox_EtherNet->count() ? ipMode : 0);
+    // A mode this model does not offer (BOOTP on most) shows as no selection.
+    ui->comboBox_EtherNet->setCurrentIndex(ipMode >= 0 && ipMode < ui->comboBox_EtherNet->count() ? ipMode : -1);
     const std::array<const QString *, 5> addresses{&pConfigure->m_ip, &pConfigure->m_mask, &pConfigure->m_gateway,
                                                    &pConfigure->m_dns1, &pConfigure->m_dns2};
     for (int i = 0; i < 5; ++i)
@@ -146,25 +146,32 @@ void Config::on_lineEdit_Name_editingFinished()
         IsSave = true;
 }
 
+// Leaving stores only what the user changed: a field that still shows the
+// stored value keeps it, also one the page cannot show as it stands (a mode
+// the model lacks, an address that is no dotted quad, a name with a blank).
 void Config::OnKillActive_page2()
 {
     if (!pConfigure)
         return;
     const int ipMode = ui->comboBox_EtherNet->currentIndex();
-    if (ipMode != pConfigure->m_ipMode)
+    if (ipMode >= 0 && ipMode != pConfigure->m_ipMode) {
         IsSave = true;
-    pConfigure->m_ipMode = ipMode;
+        pConfigure->m_ipMode = ipMode;
+    }
     const std::array<QString *, 5> addresses{&pConfigure->m_ip, &pConfigure->m_mask, &pConfigure->m_gateway,
                                              &pConfigure->m_dns1, &pConfigure->m_dns2};
     for (int i = 0; i < 5; ++i) {
         const QString shown = ethernetCtrl(i)->getIP();
-        if (shown != *addresses[i])
+        if (shown != shownAddress(*addresses[i])) {
             IsSave = true;
-        *addresses[i] = shown;
+            *addresses[i] = shown;
+        }
     }
     // A name typed without finishing the edit is stored here too, so it
     // counts as a change as well.
     const QString text = ui->lineEdit_Name->text();
+    if (text == pConfigure->m_name)
+        return;
     const QString name = text.size() > kMaxNameLength ? QString() : nameBeforeBlank(text);
     if (name != pConfigure->m_name)
         IsSave = true;

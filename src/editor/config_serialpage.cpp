@@ -33,10 +33,11 @@ int correctedValue(QLineEdit *field, const TimingRange &range)
     return range.fallback;
 }
 
+// A stored value the list does not offer (Mark or Space on a model without
+// them) shows as no selection, never as the value shown before.
 void showIndex(QComboBox *box, int index)
 {
-    if (index >= 0 && index < box->count())
-        box->setCurrentIndex(index);
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
 }
 
 // The record of the port chosen in `selector`, or null without a configuration.
@@ -62,11 +63,18 @@ struct LineSettings {
     int stopBit;
 };
 
+// A list that shows no selection leaves its setting as stored.
+void storeShown(int32_t &field, int index, bool counted)
+{
+    if (index >= 0)
+        store(field, index, counted);
+}
+
 void storeLine(CSerialPort &serial, const LineSettings &line, bool counted)
 {
-    store(serial.m_baudRate, line.baudRate, counted);
-    store(serial.m_parityCheck, line.parityCheck, counted);
-    store(serial.m_stopBit, line.stopBit, counted);
+    storeShown(serial.m_baudRate, line.baudRate, counted);
+    storeShown(serial.m_parityCheck, line.parityCheck, counted);
+    storeShown(serial.m_stopBit, line.stopBit, counted);
     // Not a choice of the user: the only data-bit setting the gateways take.
     serial.m_dataBits = 8;
 }
@@ -84,10 +92,19 @@ void storeTiming(CSerialPort &serial, const Timing &timing, bool counted)
     store(serial.m_delayPolls, timing.delayPolls, counted);
 }
 
+// Leaving the timing page: a field still showing the stored value, even one
+// outside its range (a file may hold such), is no edit and stays as stored;
+// an edited one is corrected and stored.
+void storeEdited(QLineEdit *field, const TimingRange &range, int32_t &stored)
+{
+    if (field->text() != QString::number(stored))
+        store(stored, correctedValue(field, range));
+}
+
 } // namespace
 
 // Serial page: the lists always show the chosen port, whichever it is, so
-// what is shown is what is stored.
+// what is shown is what is stored; leaving stores only a list the user moved.
 void Config::OnSetActive_page3()
 {
     const CSerialPort *serial = selectedPort(ui->comboBox_Select1);
@@ -204,9 +221,10 @@ void Config::on_pushButton_info1_clicked()
 
 void Config::OnKillActive_page5()
 {
-    const Timing timing{correctedValue(ui->lineEdit_chartimeout, kCharInterval),
-                        correctedValue(ui->lineEdit_resptimeout, kRespTimeout),
-                        correctedValue(ui->lineEdit_delaypolls, kDelayPolls)};
-    if (CSerialPort *serial = selectedPort(ui->combox_SelectPort))
-        storeTiming(*serial, timing, true);
+    CSerialPort *serial = selectedPort(ui->combox_SelectPort);
+    if (!serial)
+        return;
+    storeEdited(ui->lineEdit_chartimeout, kCharInterval, serial->m_charInterval);
+    storeEdited(ui->lineEdit_resptimeout, kRespTimeout, serial->m_respTimeout);
+    storeEdited(ui->lineEdit_delaypolls, kDelayPolls, serial->m_delayPolls);
 }

@@ -61,6 +61,8 @@ SearchRun search()
     for (QTimer *t : run.w->findChildren<QTimer *>())
         t->stop();
     run.table = run.w->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+    // As after a configuration was opened: the search must leave Save on.
+    run.w->setBtStatus(run.w->findChild<QPushButton *>(QStringLiteral("bt_Save")), true);
     QElapsedTimer clock;
     QElapsedTimer sinceTick;
     QTimer ticker;
@@ -153,8 +155,9 @@ void TstSearch::oneGateway()
     QCOMPARE(run.table->rowCount(), 11);
     // Once a device is known the search ends on the fifth tick.
     QVERIFY2(run.elapsedMs >= 1400 && run.elapsedMs < 2500, qPrintable(QString::number(run.elapsedMs)));
-    // Sockets are closed again after the search.
+    // Sockets are closed again after the search; Save is still on.
     QCOMPARE(run.w->searchSocket(0).state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(run.w->findChild<QPushButton *>(QStringLiteral("bt_Save"))->isEnabled());
     const QList<QJsonObject> requests = sim->udpReceived("10.77.0.2");
     QVERIFY(!requests.isEmpty() && requests.size() <= 7);
     for (const QJsonObject &r : requests)

@@ -153,12 +153,22 @@ private Q_SLOTS:
         QCOMPARE(row(*w, 1), taken ? fresh : before1);
     }
 
-    // A row number of the old list would name another gateway in the new one.
+    // A row number of the old list would name another gateway in the new one; Save keeps its state, for the
+    // configuration at hand.
+    void handOverDropsTheSelection_data()
+    {
+        QTest::addColumn<bool>("saveOn");
+        QTest::newRow("Save on: a configuration was read, made or loaded") << true;
+        QTest::newRow("Save off") << false;
+    }
+
     void handOverDropsTheSelection()
     {
+        QFETCH(bool, saveOn);
         auto w = window({Gateway("10.0.0.1"), Gateway("10.0.0.2"), Gateway("10.0.0.3")});
         select(*w, 2);
         QVERIFY(w->findChild<QPushButton *>("bt_Configure")->isEnabled());
+        w->setBtStatus(w->findChild<QPushButton *>("bt_Save"), saveOn);
         auto w2 = window({Gateway("10.1.0.1"), Gateway("10.1.0.2")});
         QVector<CEquipment *> handed{w2->equipmentList().begin(), w2->equipmentList().end()};
         const QStringList first = row(*w2, 0);
@@ -168,8 +178,9 @@ private Q_SLOTS:
         QCOMPARE(row(*w, 0), first);
         QCOMPARE(row(*w, 1).at(CEquipment::IpAddress), QStringLiteral("<no item>"));
         QCOMPARE(w->selectedRow(), -1);
-        for (const char *name : {"bt_Configure", "bt_Locate", "bt_Remotely_reset", "bt_Save"})
+        for (const char *name : {"bt_Configure", "bt_Locate", "bt_Remotely_reset"})
             QVERIFY2(!w->findChild<QPushButton *>(name)->isEnabled(), name);
+        QCOMPARE(w->findChild<QPushButton *>("bt_Save")->isEnabled(), saveOn);
     }
 
     // The About handler is connected by hand only: building the window warns of no slot without a signal.

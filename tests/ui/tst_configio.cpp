@@ -278,11 +278,12 @@ private Q_SLOTS:
             QCOMPARE(QString::number(g_commMode) + Mode, QStringLiteral("3HW-P02"));
             return;
         }
-        // What the gateway answered to the request, not bytes it sent out of turn.
+        // What the gateway answered to the request, not bytes it sent out of turn; the model the editor's close
+        // prompt saves under is the gateway's, also after Save read it.
         QVERIFY(pConfigure && pConfigure != before);
         QCOMPARE(QStringList({QString::number(pConfigure->m_modelCode), pConfigure->m_name, pConfigure->m_ip,
-                              QString::number(pConfigure->m_advance.m_aliveTime)}),
-                 QStringList({QString::number(modelCode), name.left(20), gateway.ip, "45"}));
+                              QString::number(pConfigure->m_advance.m_aliveTime), Mode}),
+                 QStringList({QString::number(modelCode), name.left(20), gateway.ip, "45", Catalogue::discoveryName(modelCode)}));
         QCOMPARE(savefilename, m_file);
         QCOMPARE(fileBytes(m_file).contains("Ethernet_Name\t" + name.toLatin1() + "\n"), how == 1);
     }

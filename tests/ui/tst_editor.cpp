@@ -8,6 +8,7 @@
 #include "editor/dialog_save.h"
 #include "messages/messagetable.h"
 #include "support/editordriver.h"
+#include "support/gatewaybench.h"
 #include "support/messagespy.h"
 
 #include <QtTest>
@@ -35,6 +36,8 @@ struct PromptAnswerer {
     }
 };
 
+enum Shown { Baud, Parity, StopBit, RespTimeout, IpMode };
+struct ShownCase { int code, port; Shown field; int stored, shown; }; // shown: list index (-1 none) or field value
 struct NameCase { int assign; QString typed, stored; QStringList messages; bool changed; }; // stored: "GW", manual
 struct TimingCase { int which; QString typed, shown; bool left; }; // left: page left instead of Return
 struct RangeCase { QString max, offset; unsigned setMessage, addMessage; };
@@ -85,6 +88,45 @@ class TestEditor : public QObject
 private Q_SLOTS:
     void init() { IsSetup = false; m_clickList1Item2 = -1; }
     void cleanup() { fresh(0); QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); installConfigure(nullptr); }
+
+    // A page shows the chosen port's own values, one its list lacks as no selection; walking every page
+    // changes nothing, not even a name with a blank or an address that is no dotted quad.
+    void viewingPagesChangesNothing()
+    {
+        for (const ShownCase &c : std::initializer_list<ShownCase>{
+            {30203, 1, Parity, 4, 4}, // Space: the fixed layout offers it
+            {130400, 1, Parity, 4, -1}, // Space on a packed model
+            {130400, 3, Parity, 3, -1}, // Mark, on a port beyond the second
+            {30203, 1, Baud, 8, 8},
+            {130400, 2, Baud, 9, -1}, // no such rate
+            {130400, 1, StopBit, 2, -1},
+            {30103, 0, RespTimeout, 100, 100}, // below its range, as a file may hold it
+            {30203, 0, IpMode, 2, 2}, // BOOTP: the fixed layout offers it
+            {130400, 0, IpMode, 2, -1}, // BOOTP on a packed model
+        }) {
+            fresh(c.code);
+            for (CSerialPort &s : pConfigure->m_serial) // the values another port would lend
+                s = {5, 2, 1, 8, 20, 500, 100};
+            pConfigure->m_name = "Line 3";
+            pConfigure->m_gateway = "10.0.0";
+            CSerialPort &port = pConfigure->m_serial[c.port];
+            int32_t &stored = *QList<int32_t *>{&port.m_baudRate, &port.m_parityCheck, &port.m_stopBit,
+                                               &port.m_respTimeout, &pConfigure->m_ipMode}.at(c.field);
+            stored = c.stored;
+            const QByteArray before = GatewayBench::snapshot();
+            open(ModePage);
+            show(c.field == IpMode ? EthernetPage : c.field == RespTimeout ? TimingPage : SerialPage);
+            choose(w<QComboBox>(c.field == RespTimeout ? "combox_SelectPort" : "comboBox_Select1"), c.port);
+            const char *const widgets[] = {"m_baudRate1", "m_parityCheck1", "m_stopBit1", "lineEdit_resptimeout", "comboBox_EtherNet"};
+            QCOMPARE(c.field == RespTimeout ? w(widgets[c.field])->text().toInt() : w<QComboBox>(widgets[c.field])->currentIndex(), c.shown);
+            for (int page = 0; page <= Config::PageCount; ++page)
+                show(page % Config::PageCount);
+            QCOMPARE(stored, c.stored);
+            QCOMPARE(GatewayBench::snapshot(), before);
+            QCOMPARE(pConfigure->m_name + ' ' + pConfigure->m_gateway, QStringLiteral("Line 3 10.0.0"));
+            QVERIFY(!IsSave);
+        }
+    }
 
     void ethernetNameAndAssignMode()
     {

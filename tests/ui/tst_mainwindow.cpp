@@ -2,8 +2,13 @@
 #include "app/manual.h"
 #include "app/mainwindow.h"
 #include "app/myadvertisewidget.h"
+#include "app/myipctrl.h"
 #include "config/configure.h"
+#include "config/dialog_password.h"
 #include "config/globals.h"
+#include "config/selectdevice.h"
+#include "diagnostics/communication_test.h"
+#include "discovery/dialog_setip.h"
 #include "editor/config.h"
 #include "messages/messagetable.h"
 
@@ -163,6 +168,48 @@ private Q_SLOTS:
         QDesktopServices::unsetUrlHandler("file");
         const QUrl manual = QUrl::fromLocalFile(QFileInfo(docDir + "/ZUV-DL-CFG.pdf").absoluteFilePath());
         QCOMPARE(m_opened, (QList<QUrl>{manual, manual}));
+    }
+
+    // A screen reader announces every entry field of the windows by its label's text, an IP address control's
+    // four fields as "<label>, part 1 of 4" to "part 4 of 4", never as a bare "edit".
+    void everyInputIsNamed()
+    {
+        installConfigure(new CConfigure);
+        MainWindow main;
+        main.netTimer()->stop();
+        Config editor;
+        Communication_Test test;
+        Dialog_SetIP search;
+        Dialog_Password password;
+        SelectDevice chooser;
+        QStringList unnamed, named;
+        for (QWidget *window : std::initializer_list<QWidget *>{&main, &editor, &test, &search, &password, &chooser}) {
+            for (QWidget *w : window->findChildren<QWidget *>()) {
+                const bool input = qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QTextEdit *>(w)
+                    || (qobject_cast<QAbstractItemView *>(w) && !qobject_cast<QHeaderView *>(w));
+                bool insideList = false; // a combo box's own list view
+                for (QWidget *up = w->parentWidget(); up && up != window; up = up->parentWidget())
+                    insideList = insideList || qobject_cast<QComboBox *>(up);
+                if (!input || insideList)
+                    continue;
+                // What the accessibility bridge hands a screen reader: a combo box's name is its current item,
+                // its label comes through the labelled-by relation (a group title alone does not count).
+                QAccessibleInterface *face = QAccessible::queryAccessibleInterface(w);
+                const auto labels = face->relations(QAccessible::Label);
+                const bool byLabel = !labels.isEmpty() && qobject_cast<QLabel *>(labels.first().first->object());
+                const QString name = !qobject_cast<QComboBox *>(w) ? face->text(QAccessible::Name)
+                    : byLabel ? labels.first().first->text(QAccessible::Name) : QString();
+                (name.isEmpty() ? unnamed : named) << window->metaObject()->className() + QStringLiteral("::") + w->objectName() + ' ' + name;
+                if (auto *address = qobject_cast<MyIPCtrl *>(w->parentWidget()))
+                    QCOMPARE(name, QStringLiteral("%1, part %2 of 4").arg(address->accessibleName()).arg(w->objectName().right(1).toInt() + 1));
+            }
+        }
+        installConfigure(nullptr);
+        QCOMPARE(unnamed, QStringList());
+        for (const char *expected : {"Config::lineEdit_Name Name", "Config::lineEdit_1 IP Address, part 2 of 4",
+                                        "Config::m_parityCheck1 Parity Check", "Communication_Test::lineEdit_Port Port"})
+            QVERIFY2(named.contains(QLatin1String(expected)), expected);
+        QCOMPARE(named.filter(", part 4 of 4").size(), 5 + 1 + 1 + 12 + 1 + 1); // Ethernet, target, master, ranges, test, search
     }
 
 private:

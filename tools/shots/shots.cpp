@@ -1,4 +1,5 @@
-// Renders each window of the tool offscreen into <dir>/<name>.png.
+// Renders each window of the tool offscreen into <dir>/<name>.png, and the
+// HW-P04 firmware warning of a download to a loopback listener.
 // Usage: shots <dir>   (run with QT_QPA_PLATFORM=offscreen)
 // No window sends anything: the reachability timer is stopped, and the search
 // progress dialog is built for no addresses, so it has no socket to send from.
@@ -14,6 +15,7 @@
 #include "editor/config.h"
 #include "editor/dialog_load.h"
 #include "editor/dialog_save.h"
+#include "messages/messagebox.h"
 #include "messages/messagetable.h"
 
 // Dialogs still being written are shot once their headers are in the tree.
@@ -38,9 +40,11 @@
 #include <QDir>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -139,6 +143,44 @@ void shootEditor()
     installConfigure(nullptr);
 }
 
+// The HW-P04 firmware warning comes up in a real download once the gateway
+// took the connection: a listener on a loopback address no test uses stands
+// in for the gateway, and the first box the download shows is shot.
+void shootDownloadWarning()
+{
+    const QHostAddress loopback(QStringLiteral("127.251.0.1"));
+    QTcpServer gateway;
+    if (!gateway.listen(loopback, 18801)) {
+        std::fprintf(stderr, "no listener for the download warning: %s\n", qPrintable(gateway.errorString()));
+        ++g_failures;
+        return;
+    }
+    auto *configure = new CConfigure;
+    configure->m_modelCode = 130400;
+    configure->m_advance.m_highPort = QStringLiteral("502");
+    for (int i = 0; i < 6; ++i)
+        configure->m_idMaps << new CIDMap{QStringLiteral("0.0.0.0"), QStringLiteral("502"), 0, 1, 1, false, 0};
+    installConfigure(configure);
+    software = QStringLiteral("1.1");
+    g_appointIpAddr = loopback.toString();
+    IsTrue = false; // no password, so no password dialog to wait for
+    bool shot = false;
+    Msg::setResponder([&shot](const Msg::Shown &box) {
+        if (!std::exchange(shot, true)) {
+            QMessageBox shown(QMessageBox::Warning, box.title, box.text, box.buttons);
+            save(&shown, QStringLiteral("download-warning"));
+        }
+        return QMessageBox::Ok; // the silent listener then fails the write, which is not shot
+    });
+    {
+        Config editor;
+        editor.setAttribute(Qt::WA_DeleteOnClose, false);
+        editor.Download();
+    }
+    Msg::setResponder({});
+    installConfigure(nullptr);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -192,5 +234,6 @@ int main(int argc, char *argv[])
         save(&chooser, QStringLiteral("editor-load"));
     }
     shootEditor();
+    shootDownloadWarning();
     return g_failures == 0 ? 0 : 1;
 }
