@@ -5,11 +5,12 @@
 #include "config/blockreader.h"
 #include "config/configure.h"
 #include "config/dialog_password.h"
-#include "config/frames.h"
 #include "config/gatewayclient.h"
 #include "config/globals.h"
 #include "config/modelcatalogue.h"
 #include "config/waitcursor.h"
+#include "discovery/deviceprobe.h"
+#include "discovery/discoveryanswer.h"
 #include "editor/config.h"
 #include "editor/dialog_save.h"
 #include "messages/messagebox.h"
@@ -54,15 +55,12 @@ void MainWindow::OnConfigure()
 
     // Ask the gateway to report itself again, so that its list entry is fresh.
     if (m_refreshSocket.state() != QAbstractSocket::BoundState)
-        m_refreshSocket.bind(QHostAddress::AnyIPv4, 10002, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
-    const QByteArray request = Frames::discoveryRequest();
-    const QHostAddress gateway(g_appointIpAddr);
-    const qint64 sent = gateway.isNull() ? -1 : m_refreshSocket.writeDatagram(request, gateway, Frames::Port);
+        DeviceProbe::bind(m_refreshSocket);
     // The configuration is open in the editor by now: report, but keep the window.
-    if (sent < request.size())
+    if (!DeviceProbe::ask(m_refreshSocket, g_appointIpAddr))
         Msg::warn(this, QStringLiteral("Failed to Write Data To %1:%2,Please confirm whether the IP address is correct.")
                             .arg(g_appointIpAddr)
-                            .arg(Frames::Port));
+                            .arg(Discovery::Port));
 }
 
 bool MainWindow::MyRecvBuf()

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 
 #include "config/globals.h"
+#include "discovery/deviceprobe.h"
 #include "discovery/dialog_setip.h"
 #include "discovery/discoveryanswer.h"
 #include "discovery/wait.h"
@@ -89,26 +90,20 @@ void MainWindow::forgetSelection()
 
 void MainWindow::clientMessage()
 {
-    bool refreshedAny = false;
-    while (m_refreshSocket.hasPendingDatagrams()) {
-        QByteArray datagram(Discovery::AnswerSize, '\0');
-        const qint64 n = m_refreshSocket.readDatagram(datagram.data(), datagram.size(), &m_peerAddr, &m_peerPort);
-        if (n != Discovery::AnswerSize)
-            break;
-        CEquipment refreshed;
-        if (Discovery::parseAnswer(datagram, m_selectedRow + 1, refreshed) != Discovery::AnswerStatus::Ok)
-            continue;
-        CEquipment *entry = selectedEquipment();
-        if (!entry)
-            continue;
-        *entry = refreshed;
-        refreshedAny = true;
+    const DeviceProbe::Answers answers =
+        DeviceProbe::read(m_refreshSocket, m_selectedRow + 1, DeviceProbe::LongerDatagram::Cut);
+    if (!answers.sender.isNull()) {
+        m_peerAddr = answers.sender;
+        m_peerPort = answers.senderPort;
     }
+    CEquipment *entry = selectedEquipment();
+    if (!entry || answers.devices.isEmpty())
+        return;
+    *entry = answers.devices.last();
     // Redrawn once for all the answers read, so the table never shows other
     // values than the list; per answer, a gateway repeating itself would
     // freeze the window redrawing every row again and again.
-    if (refreshedAny)
-        fillTable();
+    fillTable();
 }
 
 void MainWindow::Slot_ClearWidget(QVector<CEquipment *> records)
