@@ -1,7 +1,7 @@
 // Times the device search of the real main window against simulated
 // gateways inside throwaway network namespaces (root only).
 #include "app/mainwindow.h"
-#include "discovery/wait.h"
+#include "discovery/devicesearch.h"
 #include "support/netlab.h"
 
 #include <QApplication>
@@ -84,7 +84,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const int repeats = 3;
-    const qint64 ideal = qint64(Wait::FinishTickWithDevices) * Wait::TickMs;
+    const qint64 ideal = qint64(DeviceSearch::FinishTickWithDevices) * DeviceSearch::TickMs;
     out << "search wall time, " << repeats << " runs each; ideal by the finish rule " << ideal
         << " ms, target <= " << ideal * 11 / 10 << " ms" << Qt::endl;
     out << QString("%1 %2 %3 %4 %5 %6 %7").arg("gateways", 8).arg("PC addresses", 14).arg("listed", 14)

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "discovery/equipment.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QUdpSocket>
+#include <QVector>
+
+#include <array>
+
+class QTimerEvent;
+
+// The search for gateways with the discovery request, run by the event loop
+// (a dialog's or a QCoreApplication's): it reports its progress, every gateway
+// it finds and its end. Answers are numbered from 1 in arrival order; a later
+// answer for an address already found is dropped.
+//
+// Broadcast: open() binds one socket per local address, start() sends the
+// request to 255.255.255.255 from each every tick and reads the answers as
+// they arrive. It finishes on the fifth tick of any socket once a gateway is
+// known, after the eighth otherwise, and at once on a datagram that is not
+// answer-sized (the gateways found so far stay).
+class DeviceSearch : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MaxLocalAddresses = 10;
+    static constexpr int TickMs = 300;
+    // Requests per address; the deadline also gives up after this many ticks.
+    static constexpr int MaxTicks = 7;
+    // A search that has found a gateway ends on this tick of any timer.
+    static constexpr int FinishTickWithDevices = 5;
+    // Progress of a broadcast search, in the steps of the deadline's ticks.
+    static constexpr int StartProgress = 20;
+    static constexpr int ProgressStep = 20;
+    static constexpr int MaxProgress = 160;
+
+    explicit DeviceSearch(QObject *parent = nullptr);
+    ~DeviceSearch() override;
+
+    // The PC's IPv4 addresses a broadcast search asks from, in the system's
+    // order: the first ten, without 127.0.0.1.
+    static QList<QHostAddress> localAddresses();
+
+    // Binds socket i to address i (port 0, shared); returns how many bound.
+    int open(const QList<QHostAddress> &addresses);
+    // Starts the broadcast search over the first `addressCount` addresses
+    // opened; one whose bind failed still ticks, but sends nothing.
+    void start(int addressCount);
+
+    // Ends a search without finished() and closes every socket.
+    void close();
+
+    bool isRunning() const { return m_running; }
+    int progress() const { return m_progress; }
+    const QVector<CEquipment> &found() const { return m_found; }
+    QUdpSocket &socket(int i) { return m_sockets[size_t(i)]; }
+
+Q_SIGNALS:
+    void progressed(int value, int maximum);
+    void deviceFound(const CEquipment &device);
+    void finished();
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    void deadlineTick();
+    void socketTick(int index);
+    // Reads every answer pending on socket i; false once a datagram of the
+    // wrong length has ended the search.
+    bool drain(int i);
+    void finish();
+    void end();
+    void stopTimers();
+    void setProgress(int value, int maximum);
+
+    std::array<QUdpSocket, MaxLocalAddresses> m_sockets;
+    bool m_running = false;
+    int m_addrCount = 0;
+    int m_seq = 1;
+    QVector<int> m_ticks;
+    QVector<int> m_timerIds;
+    int m_progress = StartProgress;
+    QVector<CEquipment> m_found;
+    QSet<QString> m_foundIps;
+};
