@@ -12,6 +12,11 @@ namespace {
 
 // Room for a burst of answers from a large installation arriving at once.
 constexpr int ReceiveBuffer = 4 * 1024 * 1024;
+// What the kernel charges a socket for one small datagram, with room to spare
+// (a veth charges about 830 bytes, some network cards a whole 2 KB page).
+constexpr int DatagramCost = 2048;
+constexpr int MinBurst = 16;
+constexpr int MaxBurst = 128;
 
 } // namespace
 
@@ -64,16 +69,51 @@ int DeviceSearch::open(const QList<QHostAddress> &addresses)
 
 void DeviceSearch::start(int addressCount)
 {
+    begin(Mode::Broadcast);
+    m_addrCount = qBound(0, addressCount, int(MaxLocalAddresses));
+    m_ticks.fill(0, m_addrCount + 1);
+    for (int i = 0; i <= m_addrCount; ++i)
+        m_timerIds.append(startTimer(TickMs, Qt::PreciseTimer));
+}
+
+bool DeviceSearch::startRange(const QList<QHostAddress> &targets)
+{
+    close();
+    if (targets.isEmpty() || targets.size() > MaxRangeTargets)
+        return false;
+    QUdpSocket &socket = m_sockets[0];
+    if (!socket.bind(QHostAddress(QHostAddress::AnyIPv4), 0))
+        return false;
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBuffer);
+    // Requests to addresses nobody holds wait in the send buffer until their
+    // address resolution fails; a small buffer would hold the rest back.
+    socket.setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, ReceiveBuffer);
+    // The answers to one burst must fit half the buffer the system granted.
+    const int granted = socket.socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt();
+    m_burst = qBound(MinBurst, granted / (2 * DatagramCost), MaxBurst);
+
+    begin(Mode::Range);
+    m_addrCount = 1;
+    m_targets = targets;
+    m_next = 0;
+    const int bursts = (int(targets.size()) + m_burst - 1) / m_burst;
+    m_sendDeadline.setRemainingTime(bursts * BurstIntervalMs + RangeSendSlackMs, Qt::PreciseTimer);
+    m_progress = 0;
+    m_sendTimer = startTimer(BurstIntervalMs, Qt::PreciseTimer);
+    sendBurst();
+    return true;
+}
+
+void DeviceSearch::begin(Mode mode)
+{
     stopTimers();
+    m_mode = mode;
     m_running = true;
     m_seq = 1;
     m_progress = StartProgress;
     m_found.clear();
     m_foundIps.clear();
-    m_addrCount = qBound(0, addressCount, int(MaxLocalAddresses));
-    m_ticks.fill(0, m_addrCount + 1);
-    for (int i = 0; i <= m_addrCount; ++i)
-        m_timerIds.append(startTimer(TickMs, Qt::PreciseTimer));
+    m_unasked = 0;
 }
 
 void DeviceSearch::close()
@@ -89,6 +129,11 @@ void DeviceSearch::stopTimers()
     for (int id : qAsConst(m_timerIds))
         killTimer(id);
     m_timerIds.clear();
+    for (int *id : {&m_sendTimer, &m_settleTimer}) {
+        if (*id != 0)
+            killTimer(*id);
+        *id = 0;
+    }
 }
 
 void DeviceSearch::timerEvent(QTimerEvent *event)
@@ -98,11 +143,16 @@ void DeviceSearch::timerEvent(QTimerEvent *event)
         QObject::timerEvent(event);
         return;
     }
-    const int index = m_timerIds.indexOf(id);
-    if (index == m_addrCount)
+    if (id == m_sendTimer) {
+        sendBurst();
+    } else if (id == m_settleTimer) {
+        drain(0);
+        finish();
+    } else if (const int index = m_timerIds.indexOf(id); index == m_addrCount) {
         deadlineTick();
-    else if (index >= 0)
+    } else if (index >= 0) {
         socketTick(index);
+    }
 }
 
 void DeviceSearch::deadlineTick()
@@ -133,6 +183,34 @@ void DeviceSearch::socketTick(int index)
         finish();
 }
 
+void DeviceSearch::sendBurst()
+{
+    QUdpSocket &socket = m_sockets[0];
+    // Whatever came in goes first, so the whole buffer is free for this burst's answers.
+    drain(0);
+    const QByteArray request = Discovery::request();
+    const int end = std::min(m_next + m_burst, int(m_targets.size()));
+    while (m_next < end) {
+        if (socket.writeDatagram(request, m_targets[m_next], Discovery::Port) != request.size()) {
+            // A full send buffer empties again; an address the system cannot send to never will.
+            if (socket.error() == QAbstractSocket::TemporaryError)
+                break;
+            ++m_unasked;
+        }
+        ++m_next;
+    }
+    if (m_next < m_targets.size() && m_sendDeadline.hasExpired()) {
+        m_unasked += int(m_targets.size()) - m_next;
+        m_next = int(m_targets.size());
+    }
+    setProgress(m_next, int(m_targets.size()));
+    if (m_next < m_targets.size())
+        return;
+    killTimer(m_sendTimer);
+    m_sendTimer = 0;
+    m_settleTimer = startTimer(RangeSettleMs, Qt::PreciseTimer);
+}
+
 bool DeviceSearch::drain(int i)
 {
     QUdpSocket &socket = m_sockets[size_t(i)];
@@ -145,7 +223,9 @@ bool DeviceSearch::drain(int i)
         datagram.truncate(int(n));
         CEquipment device;
         const Discovery::AnswerStatus status = Discovery::parseAnswer(datagram, m_seq, device);
-        if (status == Discovery::AnswerStatus::WrongLength) {
+        // A stray datagram ends a broadcast search; a scan of many addresses
+        // goes on, as the one who sent it is not a gateway being asked.
+        if (status == Discovery::AnswerStatus::WrongLength && m_mode == Mode::Broadcast) {
             end();
             return false;
         }
@@ -161,7 +241,8 @@ bool DeviceSearch::drain(int i)
 
 void DeviceSearch::finish()
 {
-    setProgress(MaxProgress, MaxProgress);
+    setProgress(m_mode == Mode::Broadcast ? MaxProgress : int(m_targets.size()),
+                m_mode == Mode::Broadcast ? MaxProgress : int(m_targets.size()));
     end();
 }
 

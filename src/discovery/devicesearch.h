@@ -2,6 +2,7 @@
 
 #include "discovery/equipment.h"
 
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -23,6 +24,11 @@ class QTimerEvent;
 // they arrive. It finishes on the fifth tick of any socket once a gateway is
 // known, after the eighth otherwise, and at once on a datagram that is not
 // answer-sized (the gateways found so far stay).
+//
+// Range: startRange() sends one unicast request to each target address, in
+// bursts small enough that the answers to one burst fit the socket's receive
+// buffer, and finishes RangeSettleMs after the last request; a datagram that
+// is not answer-sized is skipped. Its progress counts the requests sent.
 class DeviceSearch : public QObject
 {
     Q_OBJECT
@@ -34,10 +40,18 @@ public:
     static constexpr int MaxTicks = 7;
     // A search that has found a gateway ends on this tick of any timer.
     static constexpr int FinishTickWithDevices = 5;
-    // Progress of a broadcast search, in the steps of the deadline's ticks.
+    // Progress of a broadcast search, moved by the deadline's ticks.
     static constexpr int StartProgress = 20;
     static constexpr int ProgressStep = 20;
     static constexpr int MaxProgress = 160;
+
+    static constexpr int MaxRangeTargets = 4096;
+    static constexpr int BurstIntervalMs = 5;
+    // How long a range search waits for answers after its last request.
+    static constexpr int RangeSettleMs = 1000;
+    // Requests a full send buffer kept back are given up this long after the
+    // last one was due, so that the search stays bounded.
+    static constexpr int RangeSendSlackMs = 3000;
 
     explicit DeviceSearch(QObject *parent = nullptr);
     ~DeviceSearch() override;
@@ -52,12 +66,18 @@ public:
     // opened; one whose bind failed still ticks, but sends nothing.
     void start(int addressCount);
 
+    // Starts a range search from any local address; false when there is no
+    // target, more than MaxRangeTargets, or no socket could be bound.
+    bool startRange(const QList<QHostAddress> &targets);
+
     // Ends a search without finished() and closes every socket.
     void close();
 
     bool isRunning() const { return m_running; }
     int progress() const { return m_progress; }
     const QVector<CEquipment> &found() const { return m_found; }
+    // Range targets whose request could not be sent.
+    int unasked() const { return m_unasked; }
     QUdpSocket &socket(int i) { return m_sockets[size_t(i)]; }
 
 Q_SIGNALS:
@@ -69,10 +89,14 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    enum class Mode { Broadcast, Range };
+
+    void begin(Mode mode);
     void deadlineTick();
     void socketTick(int index);
+    void sendBurst();
     // Reads every answer pending on socket i; false once a datagram of the
-    // wrong length has ended the search.
+    // wrong length has ended a broadcast search.
     bool drain(int i);
     void finish();
     void end();
@@ -80,6 +104,7 @@ private:
     void setProgress(int value, int maximum);
 
     std::array<QUdpSocket, MaxLocalAddresses> m_sockets;
+    Mode m_mode = Mode::Broadcast;
     bool m_running = false;
     int m_addrCount = 0;
     int m_seq = 1;
@@ -88,4 +113,12 @@ private:
     int m_progress = StartProgress;
     QVector<CEquipment> m_found;
     QSet<QString> m_foundIps;
+
+    QList<QHostAddress> m_targets;
+    int m_next = 0;
+    int m_burst = 0;
+    int m_sendTimer = 0;
+    int m_settleTimer = 0;
+    QDeadlineTimer m_sendDeadline; // for the requests still to go
+    int m_unasked = 0;
 };
