@@ -98,7 +98,6 @@ bool DeviceSearch::startRange(const QList<QHostAddress> &targets)
     m_next = 0;
     const int bursts = (int(targets.size()) + m_burst - 1) / m_burst;
     m_sendDeadline.setRemainingTime(bursts * BurstIntervalMs + RangeSendSlackMs, Qt::PreciseTimer);
-    m_progress = 0;
     m_sendTimer = startTimer(BurstIntervalMs, Qt::PreciseTimer);
     sendBurst();
     return true;
@@ -110,7 +109,7 @@ void DeviceSearch::begin(Mode mode)
     m_mode = mode;
     m_running = true;
     m_seq = 1;
-    m_progress = StartProgress;
+    m_progress = mode == Mode::Broadcast ? StartProgress : 0;
     m_found.clear();
     m_foundIps.clear();
     m_unasked = 0;

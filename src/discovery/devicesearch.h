@@ -74,7 +74,6 @@ public:
     void close();
 
     bool isRunning() const { return m_running; }
-    int progress() const { return m_progress; }
     const QVector<CEquipment> &found() const { return m_found; }
     // Range targets whose request could not be sent.
     int unasked() const { return m_unasked; }
