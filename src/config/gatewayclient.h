@@ -43,8 +43,6 @@ public:
 
     explicit GatewayClient(QTcpSocket &socket);
 
-    QTcpSocket &socket() const { return m_socket; }
-
     // Closes the socket if open and connects it to ip:18801.
     Outcome connectTo(const QString &ip, Purpose purpose);
 
