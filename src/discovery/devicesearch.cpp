@@ -145,8 +145,8 @@ void DeviceSearch::timerEvent(QTimerEvent *event)
     if (id == m_sendTimer) {
         sendBurst();
     } else if (id == m_settleTimer) {
-        drain(0);
-        finish();
+        if (drain(0))
+            finish();
     } else if (const int index = m_timerIds.indexOf(id); index == m_addrCount) {
         deadlineTick();
     } else if (index >= 0) {
@@ -186,7 +186,8 @@ void DeviceSearch::sendBurst()
 {
     QUdpSocket &socket = m_sockets[0];
     // Whatever came in goes first, so the whole buffer is free for this burst's answers.
-    drain(0);
+    if (!drain(0))
+        return;
     const QByteArray request = Discovery::request();
     const int end = std::min(m_next + m_burst, int(m_targets.size()));
     while (m_next < end) {
@@ -234,6 +235,11 @@ bool DeviceSearch::drain(int i)
         m_found.append(device);
         ++m_seq;
         Q_EMIT deviceFound(device);
+        // Once every address asked has answered there is nothing left to wait for.
+        if (m_mode == Mode::Range && m_next == m_targets.size() && m_found.size() >= m_targets.size()) {
+            finish();
+            return false;
+        }
     }
     return true;
 }

@@ -27,8 +27,9 @@ class QTimerEvent;
 //
 // Range: startRange() sends one unicast request to each target address, in
 // bursts small enough that the answers to one burst fit the socket's receive
-// buffer, and finishes RangeSettleMs after the last request; a datagram that
-// is not answer-sized is skipped. Its progress counts the requests sent.
+// buffer, and finishes RangeSettleMs after the last request, or as soon as
+// as many gateways answered as addresses were asked; a datagram that is not
+// answer-sized is skipped. Its progress counts the requests sent.
 class DeviceSearch : public QObject
 {
     Q_OBJECT
@@ -94,8 +95,7 @@ private:
     void deadlineTick();
     void socketTick(int index);
     void sendBurst();
-    // Reads every answer pending on socket i; false once a datagram of the
-    // wrong length has ended a broadcast search.
+    // Reads every answer pending on socket i; false once the search ended.
     bool drain(int i);
     void finish();
     void end();

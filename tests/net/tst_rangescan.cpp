@@ -19,7 +19,8 @@ class TstRangeScan : public QObject
 private Q_SLOTS:
     // One unicast request to each address of a /22: every gateway that answers before the search settles is
     // listed once, numbered in arrival order, also after a stray datagram and a repeated answer; one answering
-    // later is not, and addresses the system cannot send to are counted, not waited for.
+    // later is not, and addresses the system cannot send to are counted, not waited for. A scan that has heard
+    // from every address it asked ends then.
     void scanOfASlash22()
     {
         if (!NetLab::unavailableReason().isEmpty())
@@ -81,6 +82,13 @@ private Q_SLOTS:
         QCOMPARE(found, answering);
         for (const QString &ip : qAsConst(topo.gatewayAddresses))
             QCOMPARE(sim->udpReceived(ip).size(), 1);
+
+        // Asked alone, a gateway that answers ends the scan at once.
+        clock.restart();
+        QVERIFY(search.startRange({QHostAddress(answering.last())}));
+        loop.exec();
+        QVERIFY2(clock.elapsed() < DeviceSearch::RangeSettleMs / 2, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(search.found().size(), 1);
     }
 };
 
