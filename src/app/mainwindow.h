@@ -1,5 +1,6 @@
 #pragma once
 
+#include "discovery/devicesearch.h"
 #include "discovery/equipment.h"
 
 #include <QHostAddress>
@@ -8,8 +9,6 @@
 #include <QTcpSocket>
 #include <QUdpSocket>
 #include <QVector>
-
-#include <array>
 
 class QMenu;
 class QPoint;
@@ -24,8 +23,6 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    static constexpr int MaxLocalAddresses = 10;
-
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -44,7 +41,8 @@ public:
 
     // Read access for the search progress dialog and for tests.
     QVector<CEquipment *> &equipmentList() { return m_equipmentList; }
-    QUdpSocket &searchSocket(int i) { return m_searchSockets[i]; }
+    DeviceSearch &deviceSearch() { return m_search; }
+    QUdpSocket &searchSocket(int i) { return m_search.socket(i); }
     QUdpSocket &refreshSocket() { return m_refreshSocket; }
     int selectedRow() const { return m_selectedRow; }
     Ui_MainWindow_1 *widgets() const { return ui; }
@@ -59,9 +57,7 @@ public:
     // Looked up periodically; the banner links are live while it resolves.
     static QString reachabilityHost();
 
-    // Datagram bookkeeping shared with the search progress dialog.
-    quint16 m_destPort = 0;
-    QHostAddress m_destAddr;
+    // Sender of the last answer to the list refresh.
     quint16 m_peerPort = 0;
     QHostAddress m_peerAddr;
 
@@ -110,7 +106,7 @@ private:
 
     QVector<CEquipment *> m_equipmentList;
     int m_localAddrCount = 0;
-    std::array<QUdpSocket, MaxLocalAddresses> m_searchSockets;
+    DeviceSearch m_search;
     QUdpSocket m_refreshSocket;
     QTcpSocket m_cmdSocket;
     QTcpSocket *m_readSocket = nullptr;

@@ -1,8 +1,7 @@
 #include "config/dialog_password.h"
 
 #include "app/accessiblenames.h"
-#include "config/commandchannel.h"
-#include "config/frames.h"
+#include "config/gatewayclient.h"
 #include "config/globals.h"
 #include "editor/dialoglook.h"
 #include "messages/messagebox.h"
@@ -59,22 +58,17 @@ void Dialog_Password::on_bt_ok_clicked()
     }
 
     g_recvbuf.fill(0);
-    QTcpSocket &server = g_Server();
-    if (!CommandChannel::connectTo(server, g_appointIpAddr)) {
-        failConnection();
-        return;
+    GatewayClient client(g_Server());
+    Outcome done = client.connectTo(g_appointIpAddr, GatewayClient::Purpose::Password);
+    QByteArray reply;
+    if (done) {
+        Password = typed;
+        done = client.sendPassword(typed, GatewayClient::PasswordSource::Typed, reply);
     }
-    const QByteArray frame = Frames::passwordFrame(typed);
-    Password = typed;
-    if (!CommandChannel::send(server, frame)) {
-        failConnection();
-        return;
-    }
-    bool readFailed = false;
-    const QByteArray reply = CommandChannel::readAnswer(server, Frames::ReplySize,
-                                                        CommandChannel::AnswerTimeoutMs, &readFailed);
-    if (readFailed) {
-        failConnection();
+    if (!done) {
+        // The dialog stays open for another try.
+        Msg::warnFor(this, done);
+        client.close();
         return;
     }
     std::copy(reply.begin(), reply.end(), g_recvbuf.begin());
@@ -88,21 +82,16 @@ void Dialog_Password::on_bt_cancel_clicked()
     reject();
 }
 
-void Dialog_Password::failConnection()
-{
-    Msg::warn(this, GetStr(7002));
-    g_Server().close();
-}
-
 PasswordResult evaluatePassword(const Dialog_Password &dialog, QWidget *messageParent, OnRejection onRejection)
 {
-    const bool accepted = dialog.passwordSent() && Frames::passwordAccepted(g_recvbuf);
+    const QByteArray reply(reinterpret_cast<const char *>(g_recvbuf.data()), int(g_recvbuf.size()));
     g_recvbuf.fill(0);
     if (!dialog.passwordSent())
         return PasswordResult::Cancelled;
-    if (accepted)
+    const Outcome judged = GatewayClient::judgePassword(reply, GatewayClient::PasswordSource::Typed);
+    if (judged)
         return PasswordResult::Accepted;
-    Msg::warn(messageParent, GetStr(4014));
+    Msg::warnFor(messageParent, judged);
     if (onRejection == OnRejection::CloseServer && g_Server().isOpen())
         g_Server().close();
     return PasswordResult::Rejected;

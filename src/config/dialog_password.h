@@ -22,9 +22,6 @@ private Q_SLOTS:
     void on_bt_cancel_clicked();
 
 private:
-    // Shows the connection message and closes g_Server; the dialog stays open.
-    void failConnection();
-
     Ui_Dialog_Password *ui = nullptr;
     bool m_result = false;
 };

@@ -1,8 +1,7 @@
 // Locate and remote reset of the selected gateway.
 #include "app/mainwindow.h"
 
-#include "config/commandchannel.h"
-#include "config/frames.h"
+#include "config/gatewayclient.h"
 #include "messages/messagebox.h"
 #include "messages/messagetable.h"
 #include "ui_mainwindow.h"
@@ -16,10 +15,10 @@ void MainWindow::on_bt_Locate_clicked()
         Msg::warn(this, GetStr(4034));
         return;
     }
-    if (!CommandChannel::sendAndClose(m_cmdSocket, entry->m_ip, Frames::locateFrame())) {
-        Msg::warn(this, GetStr(4036));
+    const Outcome done = GatewayClient(m_cmdSocket).locate(entry->m_ip);
+    Msg::warnFor(this, done);
+    if (!done)
         setBtStatus(ui->bt_CappointIP, true);
-    }
 }
 
 void MainWindow::on_bt_Remotely_reset_clicked()
@@ -37,8 +36,8 @@ void MainWindow::on_bt_Remotely_reset_clicked()
     entry = selectedEquipment();
     if (!entry)
         return;
-    if (!CommandChannel::sendAndClose(m_cmdSocket, entry->m_ip, Frames::restartFrame())) {
-        Msg::warn(this, GetStr(4032));
+    const Outcome done = GatewayClient(m_cmdSocket).restart(entry->m_ip);
+    Msg::warnFor(this, done);
+    if (!done)
         setBtStatus(ui->bt_CappointIP, true);
-    }
 }

@@ -10,9 +10,7 @@
 #include "ui_communication_test.h"
 
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QGroupBox>
-#include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,9 +19,6 @@
 #include <QTextBrowser>
 
 namespace {
-
-constexpr int kWaitMs = 2000;
-constexpr int kMaxReply = 300;
 
 const char kPortPattern[] = "^(0|[1-9]|[1-9][0-9]|[1-9][0-9][0-9]|[1-9][0-9][0-9][0-9]|[1-5][0-9][0-9][0-9][0-9]|"
                             "6([0-4][0-9][0-9][0-9]|5([0-4][0-9][0-9]|5([0-2][0-9]|3[0-5]))))$";
@@ -39,6 +34,7 @@ QValidator *validator(const char *pattern, QObject *parent)
 Communication_Test::Communication_Test(QWidget *parent)
     : QWidget(parent)
     , ui(new Ui_Communication_Test)
+    , m_client(m_socket)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint
@@ -79,7 +75,7 @@ Communication_Test::Communication_Test(QWidget *parent)
 
 Communication_Test::~Communication_Test()
 {
-    m_socket.abort();
+    m_client.close();
     delete ui;
 }
 
@@ -152,8 +148,13 @@ void Communication_Test::send()
         Msg::warn(this, GetStr(data.messageId));
         return;
     }
-    if (!openConnection())
+    const quint16 port = quint16(ModbusRequest::fieldValue(ui->lineEdit_Port->text()) & 0xFFFF);
+    const Outcome connected = m_client.connectTo(ui->frame_2->getIP(), port);
+    if (!connected) {
+        clearResult();
+        Msg::warnFor(this, connected);
         return;
+    }
 
     // A quantity typed and sent without leaving the field is clamped here too.
     clampQuantityField();
@@ -170,104 +171,23 @@ void Communication_Test::send()
         return;
     }
 
-    if (!writeFrame(request.frame)) {
-        m_socket.abort();
-        m_connected = false;
-        // The state of an earlier send must not stand beside a request that never left.
-        showReply(QByteArray(), code);
-        return;
-    }
-    ++m_transId;
-    m_connected = true;
+    const ModbusClient::Reply reply = m_client.request(request.frame, code);
+    if (reply.sent)
+        ++m_transId;
     // The state field is not emptied first: the send blocks without painting, so
-    // only the text showReply leaves in it is ever seen.
-    showReply(readReply(), code);
+    // only the text showReply leaves in it is ever seen. A request that never
+    // left shows "No response", not the state of an earlier send.
+    showReply(reply);
 }
 
-bool Communication_Test::openConnection()
+void Communication_Test::showReply(const ModbusClient::Reply &reply)
 {
-    const QString ip = ui->frame_2->getIP();
-    const quint16 port = quint16(ModbusRequest::fieldValue(ui->lineEdit_Port->text()) & 0xFFFF);
-    m_sameTarget = ip == m_lastIp && port == m_lastPort;
-    m_lastIp = ip;
-    m_lastPort = port;
-
-    if (m_sameTarget && m_connected) {
-        dropStaleBytes();
-        // A server that closed the kept connection is connected to again
-        // instead of failing the write without a word.
-        if (m_socket.state() == QAbstractSocket::ConnectedState)
-            return true;
-    }
-
-    m_socket.abort();
-    m_connected = false;
-    QHostAddress address;
-    bool connected = false;
-    if (ui->frame_2->getIP(&address)) {
-        // Unbuffered: each request goes straight to the socket and each answer is
-        // read straight from it, with no notifier round trips between.
-        m_socket.connectToHost(address, port, QIODevice::ReadWrite | QIODevice::Unbuffered);
-        connected = m_socket.waitForConnected(kWaitMs);
-    }
-    if (!connected) {
-        m_socket.abort();
-        clearResult();
-        Msg::warn(this, GetStr(7002));
-        return false;
-    }
-    return true;
-}
-
-void Communication_Test::dropStaleBytes()
-{
-    // An answer that came after its request timed out must not be taken for
-    // the answer to the next one.
-    // The zero wait also notices a server that closed the kept connection.
-    for (int i = 0; i < 16 && m_socket.waitForReadyRead(0); ++i)
-        m_socket.readAll();
-}
-
-bool Communication_Test::writeFrame(const QByteArray &frame)
-{
-    if (m_socket.state() != QAbstractSocket::ConnectedState || m_socket.write(frame) != frame.size())
-        return false;
-    const QDeadlineTimer deadline(kWaitMs);
-    while (m_socket.bytesToWrite() > 0) {
-        if (deadline.hasExpired() || !m_socket.waitForBytesWritten(int(deadline.remainingTime())))
-            return false;
-    }
-    return true;
-}
-
-QByteArray Communication_Test::readReply()
-{
-    const QDeadlineTimer deadline(kWaitMs);
-    if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(kWaitMs))
-        return QByteArray();
-    QByteArray reply = m_socket.read(kMaxReply);
-    // A reply split by the network is completed within the same bound.
-    while (reply.size() < kMaxReply) {
-        const int declared = ModbusRequest::declaredReplyLength(reply);
-        if (declared >= 0 && reply.size() >= declared)
-            break;
-        if (m_socket.bytesAvailable() == 0
-            && (deadline.hasExpired() || !m_socket.waitForReadyRead(int(deadline.remainingTime()))))
-            break;
-        reply += m_socket.read(kMaxReply - reply.size());
-    }
-    return reply;
-}
-
-void Communication_Test::showReply(const QByteArray &reply, int code)
-{
-    const ModbusRequest::Verdict verdict = ModbusRequest::judgeReply(reply, code);
-    m_state = GetStr(ModbusRequest::verdictMessageId(verdict));
+    m_state = GetStr(ModbusRequest::verdictMessageId(reply.verdict));
     // Repeated requests mostly get the same answer: an unchanged field is not laid
     // out again, which keeps the round trip close to the network's.
     if (ui->lineEdit_State->text() != m_state)
         ui->lineEdit_State->setText(m_state);
-    const QString hex = ModbusRequest::replyHexText(reply);
+    const QString hex = ModbusRequest::replyHexText(reply.bytes);
     if (ui->textBrowser->toPlainText() != hex)
         ui->textBrowser->setPlainText(hex);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "diagnostics/modbusclient.h"
+
 #include <QString>
 #include <QTcpSocket>
 #include <QWidget>
@@ -10,8 +11,8 @@ class QPushButton;
 class Ui_Communication_Test;
 
 // Sends one Modbus TCP request at a time to a server the user names and shows
-// whether and how it answered. The connection is kept between sends to the
-// same address and port.
+// whether and how it answered, through a ModbusClient that keeps the
+// connection between sends to the same address and port.
 class Communication_Test : public QWidget
 {
     Q_OBJECT
@@ -37,21 +38,12 @@ private:
     void clampQuantityField();
     void setFieldEnabled(QLineEdit *field, bool enabled);
     void send();
-    // Reuses the kept connection when it still leads to the requested server,
-    // otherwise connects anew; false (after the warning) when that fails.
-    bool openConnection();
-    void dropStaleBytes();
-    bool writeFrame(const QByteArray &frame);
-    QByteArray readReply();
-    void showReply(const QByteArray &reply, int code);
+    void showReply(const ModbusClient::Reply &reply);
     void clearResult();
 
     Ui_Communication_Test *ui = nullptr;
     int m_transId = 0;
     QTcpSocket m_socket;
-    QString m_lastIp;
-    quint16 m_lastPort = 502;
-    bool m_sameTarget = false;
-    bool m_connected = false;
+    ModbusClient m_client;
     QString m_state;
 };

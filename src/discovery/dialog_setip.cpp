@@ -3,6 +3,7 @@
 #include "app/accessiblenames.h"
 #include "app/myipctrl.h"
 #include "config/globals.h"
+#include "discovery/deviceprobe.h"
 #include "discovery/discoveryanswer.h"
 #include "editor/dialoglook.h"
 #include "messages/messagebox.h"
@@ -76,17 +77,14 @@ void Dialog_SetIP::on_bt_ok_clicked()
     m_socket = new QUdpSocket(this);
     connect(m_socket, &QUdpSocket::readyRead, this, &Dialog_SetIP::clientMessage);
 
-    const QHostAddress any(QHostAddress::AnyIPv4);
-    if (!m_socket->bind(any, LocalPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
+    if (!DeviceProbe::bind(*m_socket)) {
         Msg::warn(this, QStringLiteral("Failed to Bind %1:%2,Please confirm whether the IP address is correct.")
-                            .arg(any.toString())
+                            .arg(QHostAddress(QHostAddress::AnyIPv4).toString())
                             .arg(LocalPort));
         close();
         return;
     }
-
-    const QByteArray request = Discovery::request();
-    if (m_socket->writeDatagram(request, QHostAddress(g_appointIpAddr), Discovery::Port) < request.size()) {
+    if (!DeviceProbe::ask(*m_socket, g_appointIpAddr)) {
         Msg::warn(this, QStringLiteral("Failed to Write Data To %1:%2,Please confirm whether the IP address is correct.")
                             .arg(g_appointIpAddr)
                             .arg(Discovery::Port));
@@ -102,18 +100,10 @@ void Dialog_SetIP::on_bt_cancel_clicked()
 
 void Dialog_SetIP::clientMessage()
 {
-    while (m_socket && m_socket->hasPendingDatagrams()) {
-        // The true size, so that a longer datagram is not taken for an answer
-        // cut to the expected length.
-        QByteArray datagram(int(qMax<qint64>(m_socket->pendingDatagramSize(), 0)), '\0');
-        const qint64 n = m_socket->readDatagram(datagram.data(), datagram.size());
-        if (n != Discovery::AnswerSize)
-            break;
-        CEquipment device;
-        if (Discovery::parseAnswer(datagram, 1, device) != Discovery::AnswerStatus::Ok)
-            continue;
-        m_records.clear();
-        m_records.append(device);
+    if (m_socket) {
+        const DeviceProbe::Answers answers = DeviceProbe::read(*m_socket, 1, DeviceProbe::LongerDatagram::Refused);
+        if (!answers.devices.isEmpty())
+            m_records = {answers.devices.last()};
     }
 
     ui->frame_3->clearEdit();

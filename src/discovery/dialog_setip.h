@@ -1,5 +1,6 @@
 #pragma once
 
+#include "discovery/deviceprobe.h"
 #include "discovery/equipment.h"
 
 #include <QVector>
@@ -16,7 +17,7 @@ class Dialog_SetIP : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr quint16 LocalPort = 10002;
+    static constexpr quint16 LocalPort = DeviceProbe::LocalPort;
 
     explicit Dialog_SetIP(QWidget *parent = nullptr);
     ~Dialog_SetIP() override;

@@ -2,21 +2,16 @@
 #include "app/mainwindow.h"
 
 #include "config/globals.h"
+#include "discovery/deviceprobe.h"
 #include "discovery/dialog_setip.h"
-#include "discovery/discoveryanswer.h"
 #include "discovery/wait.h"
 #include "ui_mainwindow.h"
 
-#include <QDebug>
 #include <QHeaderView>
-#include <QNetworkDatagram>
-#include <QNetworkInterface>
 #include <QTableWidget>
 
 namespace {
 
-// Room for a burst of answers from a large installation arriving at once.
-constexpr int SearchReceiveBuffer = 4 * 1024 * 1024;
 constexpr int BlankRows = 10;
 
 } // namespace
@@ -29,44 +24,19 @@ void MainWindow::on_bt_Search_clicked()
     table->setRowCount(0);
     table->setRowCount(m_equipmentList.size() + BlankRows);
 
-    m_localAddrCount = 0;
-    QStringList addresses;
-    const QList<QHostAddress> all = QNetworkInterface::allAddresses();
-    for (const QHostAddress &address : all) {
-        if (address.protocol() != QAbstractSocket::IPv4Protocol || address == QHostAddress(QHostAddress::LocalHost))
-            continue;
-        if (addresses.size() == MaxLocalAddresses)
-            break;
-        addresses << address.toString();
-    }
+    const QList<QHostAddress> addresses = DeviceSearch::localAddresses();
     m_localAddrCount = addresses.size();
     if (m_localAddrCount == 0)
         return;
-
-    int bound = 0;
-    for (int i = 0; i < m_localAddrCount; ++i) {
-        m_destPort = Discovery::Port;
-        m_destAddr = QHostAddress::Broadcast;
-        m_peerPort = 0;
-        m_peerAddr = QHostAddress(addresses[i]);
-        QUdpSocket &socket = m_searchSockets[i];
-        socket.abort();
-        if (!socket.bind(m_peerAddr, m_peerPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
-            qDebug() << "search: bind failed on" << addresses[i] << socket.errorString();
-            continue;
-        }
-        socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, SearchReceiveBuffer);
-        ++bound;
-    }
-
+    const int bound = m_search.open(addresses);
     if (bound > 0) {
         Wait wait(this, m_localAddrCount);
         wait.show();
         wait.exec();
     }
-
-    for (int i = 0; i < m_localAddrCount; ++i)
-        m_searchSockets[i].close();
+    for (const CEquipment &found : m_search.found())
+        m_equipmentList.append(new CEquipment(found));
+    m_search.close();
     if (bound == 0)
         return;
 
@@ -92,26 +62,20 @@ void MainWindow::forgetSelection()
 
 void MainWindow::clientMessage()
 {
-    bool refreshedAny = false;
-    while (m_refreshSocket.hasPendingDatagrams()) {
-        QByteArray datagram(Discovery::AnswerSize, '\0');
-        const qint64 n = m_refreshSocket.readDatagram(datagram.data(), datagram.size(), &m_peerAddr, &m_peerPort);
-        if (n != Discovery::AnswerSize)
-            break;
-        CEquipment refreshed;
-        if (Discovery::parseAnswer(datagram, m_selectedRow + 1, refreshed) != Discovery::AnswerStatus::Ok)
-            continue;
-        CEquipment *entry = selectedEquipment();
-        if (!entry)
-            continue;
-        *entry = refreshed;
-        refreshedAny = true;
+    const DeviceProbe::Answers answers =
+        DeviceProbe::read(m_refreshSocket, m_selectedRow + 1, DeviceProbe::LongerDatagram::Cut);
+    if (!answers.sender.isNull()) {
+        m_peerAddr = answers.sender;
+        m_peerPort = answers.senderPort;
     }
+    CEquipment *entry = selectedEquipment();
+    if (!entry || answers.devices.isEmpty())
+        return;
+    *entry = answers.devices.last();
     // Redrawn once for all the answers read, so the table never shows other
     // values than the list; per answer, a gateway repeating itself would
     // freeze the window redrawing every row again and again.
-    if (refreshedAny)
-        fillTable();
+    fillTable();
 }
 
 void MainWindow::Slot_ClearWidget(QVector<CEquipment *> records)

@@ -1,5 +1,8 @@
 #include "messages/messagebox.h"
 
+#include "messages/messagetable.h"
+#include "messages/outcome.h"
+
 namespace Msg {
 namespace {
 
@@ -33,6 +36,12 @@ void warn(QWidget *parent, const QString &text)
 void warn(QWidget *parent, const QString &title, const QString &text)
 {
     show(parent, {Kind::Warning, title, text, QMessageBox::Ok});
+}
+
+void warnFor(QWidget *parent, const Outcome &outcome)
+{
+    if (!outcome.ok && outcome.messageId != 0)
+        warn(parent, GetStr(outcome.messageId));
 }
 
 QMessageBox::StandardButton ask(QWidget *parent, const QString &title, const QString &text,

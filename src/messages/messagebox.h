@@ -6,6 +6,7 @@
 #include <functional>
 
 class QWidget;
+struct Outcome;
 
 // Every message box of the tool is shown through here, so that one place decides
 // the title and buttons, and tests can see each text and answer it without a
@@ -27,6 +28,10 @@ QString productTitle();
 // Warning box with the single OK button.
 void warn(QWidget *parent, const QString &text);
 void warn(QWidget *parent, const QString &title, const QString &text);
+
+// The message of a failed step from the message table; nothing for a success
+// or a silent failure.
+void warnFor(QWidget *parent, const Outcome &outcome);
 
 // Question box; returns the button pressed (NoButton when the box was dismissed).
 QMessageBox::StandardButton ask(QWidget *parent, const QString &title, const QString &text,
