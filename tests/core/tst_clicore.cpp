@@ -2,6 +2,7 @@
 // a gateway reports after a write, the overrides of a write, and the decoded Modbus reply.
 #include "config/blockwriter.h"
 #include "config/configure.h"
+#include "config/inffile.h"
 #include "config/modelcatalogue.h"
 #include "config/newconfigure.h"
 #include "config/settinglist.h"
@@ -112,6 +113,31 @@ private Q_SLOTS:
         clearEntries(fewer.m_masters);
         const QVector<SettingList::Difference> gone = SettingList::compare(SettingList::of(c, 0, "A"), SettingList::of(fewer, 0, "A"));
         QVERIFY(gone.size() == 3 && gone[1].inFirst && !gone[1].inSecond && gone[1].first == "10.0.0.9");
+    }
+
+    // Each setting is named by the file's key and has the value the file writes, entries by their number.
+    void settingsAreTheFilesLines()
+    {
+        CConfigure c;
+        base(c);
+        c.m_modelCode = 30203;
+        c.m_requests.append(new CSpecifiedRequest{true, "7", false, "16"});
+        c.m_advance.m_limitOn[2] = true, c.m_advance.m_limitLow[2] = "10.0.0.1", c.m_advance.m_limitHigh[2] = "10.0.0.9";
+        c.m_idMaps[1]->m_negative = true, c.m_serial[1].m_parityCheck = 3, c.m_serial[1].m_stopBit = 1, c.m_ipMode = 2;
+        QHash<QString, QStringList> file;
+        int lines = 0; // but the data bits, which the file writes as 8 whatever the configuration holds
+        for (const QString &line : InfFile::write(c, 3, "KX500-EN-2RS485(Modbus TCP)").split('\n', Qt::SkipEmptyParts)) {
+            file[line.section('\t', 0, 0)] << line.section('\t', -1);
+            lines += !line.contains("_Data_Bit");
+        }
+        const SettingList::List settings = SettingList::of(c, 3, "KX500-EN-2RS485(Modbus TCP)");
+        QCOMPARE(settings.size(), lines);
+        for (const SettingList::Setting &s : settings) {
+            const QString key = s.key.section('.', -1);
+            const int entry = s.key.contains('.') ? s.key.section('.', 0, 0).remove(QRegularExpression("^\\D+")).toInt() - 1 : 0;
+            if (key != "The_Specified_Serial_Number_ID") // the file leaves the binding out
+                QVERIFY2(file.value(key).value(entry, "<absent>") == s.value, qPrintable(s.key + " " + s.value));
+        }
     }
 
     void asWritten()

@@ -1,9 +1,11 @@
 // zuv-cfg run as a process, as a user or a script runs it, against simulated gateways in a throwaway network with a
 // segment behind a router: what it prints, its exit status, what reaches the gateways and which files it writes.
 #include "app/mainwindow.h"
+#include "config/blockwriter.h"
 #include "config/configure.h"
 #include "config/globals.h"
 #include "config/inffile.h"
+#include "config/newconfigure.h"
 #include "support/gatewaybench.h"
 #include "support/messagespy.h"
 #include "support/netlab.h"
@@ -99,6 +101,10 @@ private Q_SLOTS:
         for (int i = 0; i < kModels.size(); ++i)
             add(ipOf(1, i + 1), kModels[i]);
         add(ipOf(1, 8), 30103, {{"password", "pw12"}, {"faults", QJsonObject{{"require_auth", true}}}});
+        CConfigure master; // a gateway in RTU master mode, mapping IDs to a server
+        NewConfigure::fill(master, 130200, "Master");
+        master.m_idMaps.append(new CIDMap{"10.77.0.50", "5020", 1, 1, 20, true, 3});
+        add(ipOf(1, 9), 130200, {{"block", QString(BlockWriter::build(master, 1, "2.1").block.toHex())}});
         add(ipOf(2, 1), 130400, {{"password", "pw21"}, {"faults", QJsonObject{{"require_auth", true}}}});
         add(ipOf(2, 2), 130200, {{"password", "pw22"}});
         add(ipOf(2, 3), 130200, {{"remote", false}});
@@ -161,6 +167,7 @@ private Q_SLOTS:
         for (int i = 0; i < kModels.size(); ++i)
             QTest::addRow("%d", kModels[i]) << ipOf(1, i + 1) << kModels[i] << QString();
         QTest::newRow("30103 with a password") << ipOf(1, 8) << 30103 << "pw12";
+        QTest::newRow("130200 in RTU master mode") << ipOf(1, 9) << 130200 << "";
     }
 
     void readIsTheWindowsSave()
@@ -369,6 +376,10 @@ private Q_SLOTS:
                                           << "--set Port5_Baud_Rate=9600: HW-P04 has serial ports 1 to 4" << false;
         QTest::newRow("a password no gateway can have") << QStringList{"read", ipOf(2, 1), "-o", out} << "pass word"
                                                         << "zuv-cfg read: ZUV_PASSWORD: a password holds letters and digits only" << false;
+        QTest::newRow("a password too long") << QStringList{"read", ipOf(2, 1), "-o", out} << "abcdefghijklm"
+                                             << "zuv-cfg read: ZUV_PASSWORD: Incorrect Password Length!" << false;
+        QTest::newRow("configuration prohibited") << QStringList{"read", ipOf(2, 3), "-o", out} << ""
+                                                  << "10.77.2.3: Remote configuration is disabled" << true;
         QTest::newRow("wrong password") << QStringList{"read", ipOf(2, 1), "-o", out} << "wrong9" << "10.77.2.1: Password error !" << true;
         QTest::newRow("no password") << QStringList{"write", ipOf(3, 7), base} << "" << "10.77.3.7: the gateway asks for a password" << true;
         QTest::newRow("unreachable gateway") << QStringList{"read", "10.77.9.9", "-o", out} << ""
