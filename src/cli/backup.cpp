@@ -17,8 +17,10 @@
 
 namespace {
 
-// Gateways read at the same time: each read mostly waits for its gateway.
-constexpr int MaxParallelReads = 8;
+// Gateways read at the same time. A read mostly waits for its gateway, so a
+// site of up to 64 is read in one round; the bound keeps threads and
+// connections to a number any PC bears.
+constexpr int MaxParallelReads = 64;
 
 struct Job {
     CEquipment gateway;
