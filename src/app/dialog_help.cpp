@@ -14,8 +14,8 @@
 namespace {
 
 const char *const kKey = "Ini";
-const char *const kShown = "true";
-const char *const kHidden = "false";
+const char *const kTicked = "true";
+const char *const kUnticked = "false";
 const char *const kFileName = "/config.ini";
 
 // Asked of the file system itself: permission bits say nothing for root or on a
@@ -100,20 +100,20 @@ bool Dialog_help::LoadIni()
 {
     const QString value = storedValue();
     if (value.isEmpty()) {
-        store(QLatin1String(kHidden));
+        store(QLatin1String(kUnticked));
         return true;
     }
-    // The box asks whether the guide comes back next time; it starts from the
-    // stored answer so that closing on the last page keeps it.
-    const bool again = value == QLatin1String(kShown);
-    ui->checkBox->setChecked(again);
-    return again;
+    // A ticked box keeps the guide away for good; any other stored word brings
+    // it back at the next start.
+    const bool ticked = value == QLatin1String(kTicked);
+    ui->checkBox->setChecked(ticked);
+    return !ticked;
 }
 
 void Dialog_help::setIni(const QString &value)
 {
     if (storedValue().isEmpty())
-        store(QLatin1String(kHidden));
+        store(QLatin1String(kUnticked));
     store(value);
 }
 
@@ -159,6 +159,6 @@ void Dialog_help::on_bt_exit_clicked()
 void Dialog_help::closeEvent(QCloseEvent *event)
 {
     if (m_page == PageCount)
-        setIni(ui->checkBox->isChecked() ? QLatin1String(kShown) : QLatin1String(kHidden));
+        setIni(ui->checkBox->isChecked() ? QLatin1String(kTicked) : QLatin1String(kUnticked));
     QDialog::closeEvent(event);
 }

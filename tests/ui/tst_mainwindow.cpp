@@ -85,7 +85,7 @@ private Q_SLOTS:
     }
 
     // The stored "Ini" value (before: null for no file) decides whether the guide
-    // shows; closing it (n Next, t tick the box, then e Exit or c close) stores the
+    // shows: only a ticked box ("true") keeps it away; closing it (n Next, t tick the box, then e Exit or c close) stores the
     // box's state, but only from the last page, and the next start follows it.
     // Where the program's folder takes no file (an install under /usr; /proc takes
     // none even from root), the choice lives in the user's folder instead.
@@ -94,10 +94,10 @@ private Q_SLOTS:
         struct Case { bool readOnly; QString before; bool show; QString loaded, closing, after; };
         const QList<Case> cases = {
             {false, QString(), true, "false", "te", "false"}, {false, "", true, "false", "", "false"},
-            {false, "false", false, "false", "", "false"}, {false, "yes", false, "yes", "", "yes"},
-            {false, "true", true, "true", "ne", "true"}, {false, "true", true, "true", "nnnc", "false"},
-            {false, "true", true, "true", "nnnte", "true"}, {true, QString(), true, "false", "nnnte", "true"},
-            {true, QString(), true, "false", "nnne", "false"}, {true, "true", true, "true", "", "true"}};
+            {false, "false", true, "false", "", "false"}, {false, "yes", true, "yes", "", "yes"},
+            {false, "true", false, "true", "ne", "true"}, {false, "true", false, "true", "nnnc", "false"},
+            {false, "false", true, "false", "nnnte", "true"}, {true, QString(), true, "false", "nnnte", "true"},
+            {true, QString(), true, "false", "nnne", "false"}, {true, "true", false, "true", "", "true"}};
         for (const Case &c : cases) {
             QTemporaryDir program, user;
             const QString programDir = c.readOnly ? "/proc" : program.path();
@@ -126,7 +126,7 @@ private Q_SLOTS:
             QVERIFY(!QFile::exists((c.readOnly ? program.path() : userDir) + "/config.ini"));
             Dialog_help nextStart;
             nextStart.setSettingsFolders(programDir, userDir);
-            QCOMPARE(nextStart.LoadIni(), c.after == "true");
+            QCOMPARE(nextStart.LoadIni(), c.after != "true");
         }
     }
 
