@@ -26,7 +26,6 @@ public:
     QString value(const QString &name) const { return m_parser.value(name); }
     QStringList values(const QString &name) const { return m_parser.values(name); }
     QStringList positionals() const { return m_parser.positionalArguments(); }
-    QString command() const { return m_command; }
 
 private:
     QString m_command;
