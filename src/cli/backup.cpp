@@ -136,13 +136,18 @@ int backup(const QStringList &arguments)
     Output::endProgress();
 
     QList<QStringList> rows;
-    bool allSaved = true;
+    int needed = 0;
+    int missing = 0;
     for (const Job &job : qAsConst(jobs)) {
         rows << QStringList{job.gateway.m_ip, job.gateway.m_mac, job.gateway.m_name, job.result};
-        allSaved = allSaved && (job.saved || !job.needed);
+        needed += job.needed;
+        missing += job.needed && !job.saved;
     }
     Output::table({"IP Address", "MAC Address", "Name", "Result"}, rows);
-    return allSaved ? ExitDone : ExitError;
+    if (missing > 0)
+        return Output::fail(QStringLiteral("zuv-cfg backup"),
+                            QStringLiteral("%1 of %2 gateways that allow configuration not saved").arg(missing).arg(needed));
+    return ExitDone;
 }
 
 } // namespace Commands

@@ -295,6 +295,7 @@ private Q_SLOTS:
         QVERIFY(InfFile::saveFile(passwords, ipOf(2, 1) + " pw21\n00:1A:2B:3C:4D:04 wrong1\n") == InfFile::WriteStatus::Written);
         const Run r = run({"backup", dir, "--range", ipOf(2, 1) + "-" + ipOf(2, 7), "--password-file", passwords});
         QCOMPARE(r.code, 2);
+        QCOMPARE(r.err, QByteArray("zuv-cfg backup: 4 of 6 gateways that allow configuration not saved\n"));
         const QStringList results{"saved as " + dir + "/00-1a-2b-3c-4d-01.inf", "password needed", "configuration prohibited",
                                   "failed: Password error !", "saved as " + dir + "/00-1a-2b-3c-4d-05.inf",
                                   "failed: Connection failed, please verify that IP address and port number are correct !",
@@ -306,6 +307,31 @@ private Q_SLOTS:
         }
         QCOMPARE(QDir(dir).entryList(QDir::Files), (QStringList{"00-1a-2b-3c-4d-01.inf", "00-1a-2b-3c-4d-05.inf"}));
         QCOMPARE(fileBytes(dir + "/00-1a-2b-3c-4d-01.inf"), run({"read", ipOf(2, 1)}, "pw21").out);
+    }
+
+    void locateAndRestart_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("event"); // what the gateway logged; empty: nothing reached it by TCP
+        QTest::newRow("locate") << QStringList{"locate", ipOf(1, 6)} << 0 << "locate";
+        QTest::newRow("restart --yes") << QStringList{"restart", ipOf(1, 7), "--yes"} << 0 << "restart";
+        QTest::newRow("locate, configuration prohibited") << QStringList{"locate", ipOf(2, 3)} << 2 << "";
+        QTest::newRow("restart, configuration prohibited") << QStringList{"restart", ipOf(2, 3), "--yes"} << 2 << "";
+    }
+
+    void locateAndRestart()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, event);
+        const QString ip = arguments[1];
+        const int connections = m_sim->events("connect", ip).size();
+        QCOMPARE(run(arguments).code, exitCode);
+        QVERIFY(allClosed(*m_sim, ip));
+        QCOMPARE(m_sim->events("connect", ip).size() - connections, event.isEmpty() ? 0 : 1);
+        if (!event.isEmpty())
+            QVERIFY(m_sim->waitForLog([&](const QList<QJsonObject> &) { return m_sim->events(event, ip).size() == 1; }));
     }
 
     void modbus_data()
