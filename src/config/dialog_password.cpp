@@ -1,6 +1,7 @@
 #include "config/dialog_password.h"
 
 #include "app/accessiblenames.h"
+#include "config/frames.h"
 #include "config/gatewayclient.h"
 #include "config/globals.h"
 #include "editor/dialoglook.h"
@@ -11,12 +12,6 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QTcpSocket>
-
-namespace {
-
-constexpr int MaxPasswordLength = 12;
-
-} // namespace
 
 Dialog_Password::Dialog_Password(QWidget *parent)
     : QDialog(parent)
@@ -48,7 +43,7 @@ Dialog_Password::~Dialog_Password()
 void Dialog_Password::on_bt_ok_clicked()
 {
     const QString typed = ui->lineEdit->text();
-    if (typed.isEmpty() || typed.size() > MaxPasswordLength) {
+    if (typed.isEmpty() || typed.size() > Frames::MaxPasswordLength) {
         Msg::warn(this, QStringLiteral("Incorrect Password Length!"));
         return;
     }

@@ -29,6 +29,8 @@ constexpr int PasswordFieldSize = 20;
 constexpr int PasswordFrameSize = HeaderSize + SignatureSize + PasswordFieldSize; // 36
 constexpr int CommandFrameSize = HeaderSize + SignatureSize; // 16
 constexpr int ReplySize = 16;
+// Longest password a user may give; gateways take letters and digits only.
+constexpr int MaxPasswordLength = 12;
 
 struct Header {
     uint8_t command = 0;

@@ -4,11 +4,15 @@
 #include "config/configure.h"
 #include "config/ipv4text.h"
 #include "config/modelcatalogue.h"
+#include "config/settinglist.h"
 #include "messages/messagetable.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSet>
 #include <QStringList>
+#include <QTextCodec>
 #include <QTextStream>
 
 #include <array>
@@ -38,8 +42,8 @@ int filePorts(int modelCode)
 
 QString baudWord(int32_t index)
 {
-    static const char *const words[] = {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "230400"};
-    return QLatin1String((index >= 1 && index <= 8) ? words[index] : words[0]);
+    const QStringList &words = SettingList::baudWords();
+    return words.at((index >= 1 && index < words.size()) ? index : 0);
 }
 
 // Written key ids of serial port n: baud, check bit, stop bits, data bits.
@@ -751,17 +755,37 @@ ReadResult read(const QString &text, CConfigure &configure)
     return Reader(text, configure).run();
 }
 
+QByteArray encode(const QString &text)
+{
+    return QTextCodec::codecForLocale()->fromUnicode(text);
+}
+
 WriteStatus writeFile(const QString &path, const QString &text)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return WriteStatus::CannotOpen;
-    QTextStream out(&file);
-    out << text;
-    out.flush();
-    const bool whole = out.status() == QTextStream::Ok && file.flush() && file.error() == QFileDevice::NoError;
+    const QByteArray bytes = encode(text);
+    const bool whole = file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;
     file.close();
     return whole && file.error() == QFileDevice::NoError ? WriteStatus::Written : WriteStatus::Failed;
+}
+
+WriteStatus saveFile(const QString &path, const QString &text)
+{
+    // A device or a pipe (/dev/null, a FIFO) is written to as it is: renaming
+    // a file over it would replace it.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+        return writeFile(path, text);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return WriteStatus::CannotOpen;
+    const QByteArray bytes = encode(text);
+    // Not committed, the temporary file is removed and `path` stays as it was.
+    if (file.write(bytes) != bytes.size())
+        return WriteStatus::Failed;
+    return file.commit() ? WriteStatus::Written : WriteStatus::Failed;
 }
 
 Status readFile(const QString &path, QString &text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -56,8 +57,15 @@ enum class WriteStatus {
     Failed, // opened, but not every byte reached the file
 };
 
+// The bytes of a file text, in the system's default codec.
+QByteArray encode(const QString &text);
+
 // Thin file helpers around the text functions, using the system's default codec.
 WriteStatus writeFile(const QString &path, const QString &text);
 Status readFile(const QString &path, QString &text);
+
+// Writes a temporary file beside `path` and renames it into place only when
+// every byte reached it, so that `path` holds either its old or its new text.
+WriteStatus saveFile(const QString &path, const QString &text);
 
 } // namespace InfFile

@@ -47,4 +47,26 @@ bool isAllOnes(const QString &text)
     return toIntegerHighFirst(text) == -1;
 }
 
+bool parseStrict(const QString &text, uint32_t &address)
+{
+    const QStringList parts = text.split(QLatin1Char('.'), Qt::KeepEmptyParts);
+    if (parts.size() != 4)
+        return false;
+    uint32_t value = 0;
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part.size() > 3)
+            return false;
+        for (const QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+        }
+        const uint32_t number = part.toUInt();
+        if (number > 255)
+            return false;
+        value = (value << 8) | number;
+    }
+    address = value;
+    return true;
+}
+
 } // namespace Ipv4

@@ -23,4 +23,9 @@ QString fromBytes(const unsigned char *bytes);
 // True for the all-ones address, the one value an address field may not hold.
 bool isAllOnes(const QString &text);
 
+// A dotted quad of exactly four decimal numbers 0 to 255, as a user types
+// one: its value with the first number in the highest byte. False for any
+// other text, which the lenient conversions above would still take.
+bool parseStrict(const QString &text, uint32_t &address);
+
 } // namespace Ipv4

@@ -51,6 +51,17 @@ BlockLayout layout(int code)
     return byCode(code).layout;
 }
 
+// The models of the fixed block layout are the ones that offer them.
+bool offersBootp(int code)
+{
+    return layout(code) == BlockLayout::Fixed;
+}
+
+int parityChoices(int code)
+{
+    return offersBootp(code) ? 5 : 3;
+}
+
 int idMapLimitForFirmware(int code, const QString &firmware)
 {
     if (code == 130400 && firmware.toDouble() < 2.0)

@@ -37,6 +37,11 @@ QString discoveryName(int code);
 int serialPorts(int code);
 BlockLayout layout(int code);
 
+// Choices the editor offers only on some models: "BOOTP" address assignment,
+// and Mark and Space parity besides None, Odd and Even.
+bool offersBootp(int code);
+int parityChoices(int code);
+
 // Most ID mappings a gateway of this model and firmware accepts: HW-P04 below
 // firmware 2.0 takes only 4.
 int idMapLimitForFirmware(int code, const QString &firmware);

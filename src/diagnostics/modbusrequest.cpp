@@ -262,4 +262,71 @@ QString replyHexText(const QByteArray &reply)
     return QString::fromLatin1(hex) + QLatin1Char(' ');
 }
 
+QString exceptionName(int code)
+{
+    switch (code) {
+    case 1: return QStringLiteral("Illegal Function");
+    case 2: return QStringLiteral("Illegal Data Address");
+    case 3: return QStringLiteral("Illegal Data Value");
+    case 4: return QStringLiteral("Server Device Failure");
+    case 5: return QStringLiteral("Acknowledge");
+    case 6: return QStringLiteral("Server Device Busy");
+    case 8: return QStringLiteral("Memory Parity Error");
+    case 10: return QStringLiteral("Gateway Path Unavailable");
+    case 11: return QStringLiteral("Gateway Target Device Failed to Respond");
+    }
+    return QStringLiteral("Unknown Exception");
+}
+
+QStringList decodeReply(const QByteArray &reply, const Inputs &request)
+{
+    const auto byteAt = [&reply](int i) { return int(uchar(reply.at(i))); };
+    const auto wordAt = [&byteAt](int i) { return (byteAt(i) << 8) | byteAt(i + 1); };
+    QStringList lines;
+    if (reply.size() < 9)
+        return lines;
+    const int function = byteAt(7);
+    if (function == (request.functionCode | 0x80)) {
+        lines << QStringLiteral("exception %1: %2").arg(byteAt(8)).arg(exceptionName(byteAt(8)));
+        return lines;
+    }
+    if (function != request.functionCode)
+        return lines;
+    // Only the bytes the reply holds and its byte count announces are read.
+    const int count = std::min(byteAt(8), int(reply.size()) - 9);
+    switch (function) {
+    case 1:
+    case 2: {
+        const QString item = function == 1 ? QStringLiteral("coil") : QStringLiteral("input");
+        for (int i = 0; i < std::min(request.quantity, count * 8); ++i)
+            lines << QStringLiteral("%1 %2: %3").arg(item).arg(request.startAddress + i).arg((byteAt(9 + i / 8) >> (i % 8)) & 1);
+        break;
+    }
+    case 3:
+    case 4: {
+        const QString item = function == 3 ? QStringLiteral("register") : QStringLiteral("input register");
+        for (int i = 0; i < count / 2; ++i)
+            lines << QStringLiteral("%1 %2: %3").arg(item).arg(request.startAddress + i).arg(wordAt(9 + 2 * i));
+        break;
+    }
+    case 5:
+    case 6:
+        if (reply.size() >= 12)
+            lines << QStringLiteral("%1 %2 written: %3")
+                         .arg(function == 5 ? QStringLiteral("coil") : QStringLiteral("register"))
+                         .arg(wordAt(8))
+                         .arg(function == 5 ? (wordAt(10) == 0xFF00 ? 1 : 0) : wordAt(10));
+        break;
+    case 15:
+    case 16:
+        if (reply.size() >= 12)
+            lines << QStringLiteral("%1 %2 written from %3")
+                         .arg(wordAt(10))
+                         .arg(function == 15 ? QStringLiteral("coils") : QStringLiteral("registers"))
+                         .arg(wordAt(8));
+        break;
+    }
+    return lines;
+}
+
 } // namespace ModbusRequest

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // The communication test's Modbus TCP request and reply, as plain functions
 // over the user's inputs and the bytes on the wire. Failures come back as the
@@ -65,6 +66,15 @@ enum class Verdict { NoResponse, ErrorResponse, RightResponse };
 
 Verdict judgeReply(const QByteArray &reply, int functionCode);
 unsigned int verdictMessageId(Verdict verdict);
+
+// The standard name of a Modbus exception code.
+QString exceptionName(int code);
+
+// What a reply to `request` says, one line each: an exception with its code's
+// name; the values read, each with its address (registers as unsigned
+// decimals, coils and inputs as 0 or 1); or what a write confirmed. Empty when
+// the reply is too short to say anything.
+QStringList decodeReply(const QByteArray &reply, const Inputs &request);
 
 // Reply bytes from the unit identifier on, each as two lowercase hex digits and
 // a space; empty when the reply holds nothing beyond the first six bytes.

@@ -8,6 +8,7 @@
 #include "config/configure.h"
 #include "config/globals.h"
 #include "config/modelcatalogue.h"
+#include "config/settinglist.h"
 #include "editor/dialog_load.h"
 #include "editor/dialog_save.h"
 #include "editor/dialoglook.h"
@@ -175,7 +176,7 @@ void Config::buildLists()
 {
     ui->comboBox_EtherNet->addItem(GetStr(5012));
     ui->comboBox_EtherNet->addItem(QStringLiteral("DHCP"));
-    if (hasFixedLayout(m_modelCode))
+    if (Catalogue::offersBootp(m_modelCode))
         ui->comboBox_EtherNet->addItem(QStringLiteral("BOOTP"));
     ui->comboBox_EtherNet->setCurrentIndex(0);
 
@@ -190,13 +191,9 @@ void Config::buildLists()
     ui->m_serial2->setCurrentIndex(0);
     ui->combox_SelectPort->setCurrentIndex(0);
 
-    ui->m_baudRate1->addItems({"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "230400"});
-    for (unsigned int id : {5013u, 5014u, 5015u})
+    ui->m_baudRate1->addItems(SettingList::baudWords());
+    for (unsigned int id = 5013; id < 5013u + unsigned(Catalogue::parityChoices(m_modelCode)); ++id)
         ui->m_parityCheck1->addItem(GetStr(id));
-    if (hasFixedLayout(m_modelCode)) {
-        ui->m_parityCheck1->addItem(GetStr(5016));
-        ui->m_parityCheck1->addItem(GetStr(5017));
-    }
     ui->m_stopBit1->addItems({"1", "2"});
     ui->m_dataBit1->addItem(QStringLiteral("8"));
     for (QComboBox *box : {ui->m_baudRate1, ui->m_parityCheck1, ui->m_stopBit1, ui->m_dataBit1})

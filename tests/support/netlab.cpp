@@ -126,6 +126,8 @@ bool NetLab::up(const Topology &topology)
     m_pc = base + "-pc";
     m_gw = base + "-gw";
     m_void = base + "-void";
+    m_router = base + "-rt";
+    m_far = base + "-far";
     const QString prefix = QString("/%1").arg(topology.prefixLength);
 
     auto build = [&]() -> bool {
@@ -159,14 +161,45 @@ bool NetLab::up(const Topology &topology)
                 || !ip({"-n", m_void, "link", "set", "vvoid", "up"}))
                 return false;
         }
+        if (!topology.routedAddresses.isEmpty()) {
+            for (const QString &ns : {m_router, m_far}) {
+                if (!ip({"netns", "add", ns}))
+                    return false;
+                m_created << ns;
+            }
+            const QList<QStringList> steps{
+                {"-n", m_pc, "link", "add", "vrt", "type", "veth", "peer", "name", "vrtpc", "netns", m_router},
+                {"-n", m_router, "link", "add", "vrtfar", "type", "veth", "peer", "name", "vfar", "netns", m_far},
+                {"-n", m_pc, "addr", "add", "10.76.0.1/24", "dev", "vrt"},
+                {"-n", m_router, "addr", "add", "10.76.0.2/24", "dev", "vrtpc"},
+                {"-n", m_router, "addr", "add", "10.79.0.1/24", "dev", "vrtfar"},
+                {"-n", m_pc, "link", "set", "vrt", "up"}, {"-n", m_router, "link", "set", "vrtpc", "up"},
+                {"-n", m_router, "link", "set", "vrtfar", "up"}, {"-n", m_far, "link", "set", "vfar", "up"},
+                {"-n", m_far, "link", "set", "lo", "up"},
+                {"-n", m_pc, "route", "add", "10.79.0.0/24", "via", "10.76.0.2"},
+                {"netns", "exec", m_router, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/ip_forward"}};
+            for (const QStringList &step : steps)
+                if (!ip(step))
+                    return false;
+            for (const QString &a : topology.routedAddresses)
+                if (!ip({"-n", m_far, "addr", "add", a + "/24", "dev", "vfar"}))
+                    return false;
+            if (!ip({"-n", m_far, "route", "add", "default", "via", "10.79.0.1"}))
+                return false;
+        }
         // The veth carrier comes up asynchronously; broadcasts sent before are lost.
+        QList<QStringList> links{{m_pc, "vpc"}};
+        if (!topology.routedAddresses.isEmpty())
+            links << QStringList{m_pc, "vrt"} << QStringList{m_router, "vrtfar"};
         QElapsedTimer clock;
         clock.start();
         QString out;
-        while (clock.elapsed() < 3000) {
-            if (runIp({"-n", m_pc, "link", "show", "vpc"}, &out) && out.contains("LOWER_UP"))
-                break;
-            QThread::msleep(20);
+        for (const QStringList &link : links) {
+            while (clock.elapsed() < 3000) {
+                if (runIp({"-n", link[0], "link", "show", link[1]}, &out) && out.contains("LOWER_UP"))
+                    break;
+                QThread::msleep(20);
+            }
         }
         const int fd = ::open(QFile::encodeName("/run/netns/" + m_pc).constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
@@ -215,14 +248,14 @@ void NetLab::down()
     m_up = false;
 }
 
-SimProcess *NetLab::startSimulator(const QJsonObject &config)
+SimProcess *NetLab::startSimulator(const QJsonObject &config, bool routed)
 {
     if (!m_up) {
         m_error = "the lab is not up";
         return nullptr;
     }
     auto sim = std::make_unique<SimProcess>();
-    if (!sim->start(config, {ipProgram(), "netns", "exec", m_gw})) {
+    if (!sim->start(config, {ipProgram(), "netns", "exec", routed ? m_far : m_gw})) {
         m_error = sim->errorText();
         return nullptr;
     }

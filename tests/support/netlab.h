@@ -11,7 +11,8 @@
 
 // A throwaway network for broadcast tests. up() creates a "pc" namespace and
 // a "gw" namespace joined by a veth pair, optionally a "void" namespace behind
-// a second veth for addresses where nothing answers, and moves the calling
+// a second veth for addresses where nothing answers, optionally a routed
+// segment behind a router namespace, and moves the calling
 // thread into the pc namespace; down() (also the destructor) moves it back and
 // deletes everything. Create every socket after up() so that it lives in the
 // pc namespace.
@@ -33,6 +34,10 @@ public:
         // On the gateways' end of the veth; the simulator binds these.
         QStringList gatewayAddresses{QStringLiteral("10.77.0.2"), QStringLiteral("10.77.0.3")};
         int prefixLength = 16;
+        // Addresses in 10.79.0.0/24 on a "far" namespace behind a "router"
+        // namespace that forwards between it and the pc (pc 10.76.0.1, router
+        // 10.76.0.2 and 10.79.0.1): unicast reaches them, a broadcast does not.
+        QStringList routedAddresses;
     };
 
     NetLab();
@@ -51,9 +56,9 @@ public:
     bool inPcNamespace() const;
     QString errorText() const { return m_error; }
 
-    // Runs the simulator inside the gateways' namespace; owned by the lab,
-    // null (with errorText()) when it did not start.
-    SimProcess *startSimulator(const QJsonObject &config);
+    // Runs the simulator inside the gateways' namespace, or the far one behind
+    // the router; owned by the lab, null (with errorText()) when it did not start.
+    SimProcess *startSimulator(const QJsonObject &config, bool routed = false);
 
     // Runs `ip args...` (bounded); false with the output in errorText().
     bool ip(const QStringList &args);
@@ -64,6 +69,8 @@ private:
     QString m_pc;
     QString m_gw;
     QString m_void;
+    QString m_router;
+    QString m_far;
     QStringList m_created;
     int m_originalNs = -1;
     bool m_up = false;

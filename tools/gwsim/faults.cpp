@@ -141,6 +141,7 @@ bool Faults::load(const QJsonObject &json, QString *error)
         {"keepalive_silent", [this](const QJsonValue &v) { return readBool(v, &keepaliveSilent); }},
         {"write_answer_code5", [this](const QJsonValue &v) { return readBool(v, &writeAnswerCode5); }},
         {"write_silent", [this](const QJsonValue &v) { return readBool(v, &writeSilent); }},
+        {"write_not_stored", [this](const QJsonValue &v) { return readBool(v, &writeNotStored); }},
         {"keepalive_write_bad", [this](const QJsonValue &v) { return readBool(v, &keepaliveWriteBad); }},
     };
     // One pace serves every dripped answer of a connection.

@@ -50,6 +50,7 @@ struct Faults
     bool keepaliveSilent = false;
     bool writeAnswerCode5 = false;
     bool writeSilent = false;
+    bool writeNotStored = false;
     bool keepaliveWriteBad = false;
 
     // Fills the switches from the "faults" object; false with a reason on an

@@ -113,7 +113,8 @@ void Session::handleFrame(const QByteArray &frame)
             answer(command, answer16(5, 8));
             break;
         }
-        m_gateway->storeBlock(frame);
+        if (!f.writeNotStored)
+            m_gateway->storeBlock(frame);
         if (!f.writeSilent)
             answer(command, answer16(6, 8));
         break;

@@ -1,0 +1,153 @@
+// zuv-cfg backup: every gateway found, saved as DIR/<MAC>.inf.
+#include "cli/commandline.h"
+#include "cli/commands.h"
+#include "cli/gatewayaccess.h"
+#include "cli/output.h"
+#include "cli/passwords.h"
+#include "config/configure.h"
+#include "config/inffile.h"
+#include "discovery/devicesearch.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QRunnable>
+#include <QThreadPool>
+
+#include <algorithm>
+
+namespace {
+
+// Gateways read at the same time. A read mostly waits for its gateway, so a
+// site of up to 64 is read in one round; the bound keeps threads and
+// connections to a number any PC bears.
+constexpr int MaxParallelReads = 64;
+
+struct Job {
+    CEquipment gateway;
+    QString result; // the summary line's last column
+    bool needed = true; // the gateway allows configuration, so it is to be saved
+    bool saved = false;
+};
+
+bool lacksPassword(const Job &job, const Passwords &passwords)
+{
+    return GatewayAccess::asksPassword(job.gateway) && passwords.known(job.gateway).isEmpty();
+}
+
+// What a gateway is, before it is read; empty when it is to be read.
+QString verdictBeforeReading(const Job &job, const Passwords &passwords)
+{
+    if (!job.needed)
+        return QStringLiteral("configuration prohibited");
+    if (const QString refusal = GatewayAccess::configurationRefusal(job.gateway); !refusal.isEmpty())
+        return QStringLiteral("failed: ") + refusal;
+    if (lacksPassword(job, passwords))
+        return QStringLiteral("password needed");
+    return QString();
+}
+
+// Reads one gateway and saves its file; runs in a worker thread.
+void readAndSave(Job &job, const QString &password, const QDir &dir)
+{
+    const GatewayAccess::Target target{job.gateway, password};
+    GatewayClient::Configuration read;
+    const Outcome done = GatewayAccess::read(target, read);
+    if (!done) {
+        job.result = QStringLiteral("failed: ") + Output::failureText(done);
+        return;
+    }
+    const QString path = dir.filePath(job.gateway.m_mac + QStringLiteral(".inf"));
+    if (InfFile::saveFile(path, InfFile::write(*read.configure, read.commMode, job.gateway.m_model))
+        != InfFile::WriteStatus::Written) {
+        job.result = QStringLiteral("failed: %1 cannot be written").arg(path);
+        return;
+    }
+    job.saved = true;
+    job.result = QStringLiteral("saved as ") + path;
+}
+
+} // namespace
+
+namespace Commands {
+
+int backup(const QStringList &arguments)
+{
+    CommandLine line(QStringLiteral("backup"),
+                     QStringLiteral("Searches, then reads every gateway that allows configuration into "
+                                    "DIR/<MAC>.inf, several at a time, and prints one line per gateway: saved, "
+                                    "password needed, configuration prohibited, or failed with the message.\n"
+                                    "Exit status 0 when every gateway that allows configuration was saved, "
+                                    "1 when none answered, 2 otherwise."));
+    line.positional(QStringLiteral("DIR"), QStringLiteral("The directory for the files; made when missing."));
+    line.option({QStringLiteral("range"),
+                 QStringLiteral("Asks every address of R instead of the broadcast: a CIDR block (10.1.2.0/24) or "
+                                "from-to (10.1.2.10-10.1.2.60); at most %1 addresses in all.")
+                     .arg(DeviceSearch::MaxRangeTargets),
+                 QStringLiteral("R")});
+    line.passwordOption();
+    int status = ExitDone;
+    if (!line.parse(arguments, 1, 1, status))
+        return status;
+    // Everything given is checked before the directory is made and anything is sent.
+    QList<QHostAddress> targets;
+    Passwords passwords;
+    QString error;
+    if (!GatewayAccess::targets(line.values(QStringLiteral("range")), targets, error)
+        || !passwords.load(line.value(QStringLiteral("password-file")), error))
+        return Output::fail(QStringLiteral("zuv-cfg backup"), error);
+    const QDir dir(line.positionals().first());
+    if (!QDir().mkpath(dir.path()))
+        return Output::fail(dir.path(), QStringLiteral("cannot be made"));
+
+    const GatewayAccess::Found found = GatewayAccess::search(targets);
+    if (!found.error.isEmpty())
+        return Output::fail(QStringLiteral("zuv-cfg backup"), found.error);
+    if (found.gateways.isEmpty()) {
+        Output::message(QString(), QStringLiteral("no gateway answered"));
+        return ExitNone;
+    }
+
+    QVector<Job> jobs;
+    for (const CEquipment &gateway : found.gateways)
+        jobs.append({gateway, QString(), GatewayAccess::allowsConfiguration(gateway), false});
+    const bool someAsk = std::any_of(jobs.begin(), jobs.end(), [&](const Job &j) {
+        return j.needed && lacksPassword(j, passwords);
+    });
+    if (someAsk && !passwords.askForAll(QStringLiteral("Password for the gateways that ask for one: "), error))
+        return Output::fail(QStringLiteral("zuv-cfg backup"), error);
+
+    QThreadPool pool;
+    pool.setMaxThreadCount(MaxParallelReads);
+    QAtomicInt finished = 0;
+    int started = 0;
+    for (Job &job : jobs) {
+        job.result = verdictBeforeReading(job, passwords);
+        if (!job.result.isEmpty())
+            continue;
+        ++started;
+        const QString password = passwords.known(job.gateway);
+        pool.start(QRunnable::create([&job, password, &dir, &finished] {
+            readAndSave(job, password, dir);
+            finished.fetchAndAddRelaxed(1);
+        }));
+    }
+    while (!pool.waitForDone(100))
+        Output::progress(QStringLiteral("read %1 of %2 gateways").arg(finished.loadRelaxed()).arg(started));
+    Output::endProgress();
+
+    QList<QStringList> rows;
+    int needed = 0;
+    int missing = 0;
+    for (const Job &job : qAsConst(jobs)) {
+        rows << QStringList{job.gateway.m_ip, job.gateway.m_mac, job.gateway.m_name, job.result};
+        needed += job.needed;
+        missing += job.needed && !job.saved;
+    }
+    Output::table({"IP Address", "MAC Address", "Name", "Result"}, rows);
+    if (missing > 0)
+        return Output::fail(QStringLiteral("zuv-cfg backup"),
+                            QStringLiteral("%1 of %2 gateways that allow configuration not saved").arg(missing).arg(needed));
+    return ExitDone;
+}
+
+} // namespace Commands
