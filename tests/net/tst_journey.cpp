@@ -168,8 +168,6 @@ bool logged(const SimProcess &sim, const QString &event, const QString &ip)
 
 void TstJourney::initTestCase()
 {
-    if (!NetLab::unavailableReason().isEmpty())
-        QSKIP(qPrintable(NetLab::unavailableReason()));
     QVERIFY(m_dir.isValid());
     m_file = m_dir.filePath(QStringLiteral("journey.inf"));
     QVERIFY2(m_lab.up(NetLab::Topology{}), qPrintable(m_lab.errorText()));
@@ -413,5 +411,5 @@ void TstJourney::openFileAndDownloadToSecondGateway()
     QCOMPARE(m_sim->heldBlock(kIpB).toHex(), m_sim->heldBlock(kIpA).toHex());
 }
 
-QTEST_MAIN(TstJourney)
+NETLAB_TEST_MAIN(TstJourney)
 #include "tst_journey.moc"
