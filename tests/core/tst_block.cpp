@@ -34,30 +34,6 @@ QByteArray block(int model, const QString &patches)
 
 QString hex(const QByteArray &bytes, int offset, int length) { return QString::fromLatin1(bytes.mid(offset, length).toHex()); }
 
-// Every field set, each to its own value within what the readers keep; `entries` per list, -1 for the model's limits.
-std::unique_ptr<CConfigure> rich(int code, int entries)
-{
-    auto c = std::make_unique<CConfigure>();
-    const ModelInfo &m = Catalogue::byCode(code);
-    const int ports = m.layout == BlockLayout::Fixed ? 2 : m.serialPorts;
-    c->m_modelCode = code;
-    static_cast<CEthernet &>(*c) = {"GW-" + QString::number(code), 0, "10.1.2.3", "255.255.0.0", "10.1.0.1", "8.8.4.4", "9.9.9.9"};
-    for (int n = 0; n < CConfigure::SerialCount; ++n)
-        c->m_serial[n] = {(n + 3) % 9, n % 5, n % 2, 8, 1 + 7 * n, 300 + 113 * n, 17 * n};
-    if (code == 30103) // the one-port fixed model carries only port 2's baud rate
-        c->m_serial[1] = {5, 0, 0, 0, 30000, 60000, 60000};
-    for (int i = 0; i < (entries < 0 ? m.maxIdMaps : entries); ++i)
-        c->m_idMaps << new CIDMap{QStringLiteral("10.0.%1.%2").arg(i).arg(i + 1), QString::number(500 + i), i % ports,
-                                  i % 200 + 1, i % 200 + 1 + i % 7, i % 2 == 1, (5 * i) % 248};
-    for (int i = 0; i < (entries < 0 ? m.maxMasters : entries); ++i)
-        c->m_masters << new CSpecifiedMaster{QStringLiteral("10.1.%1.%2").arg(i).arg(i + 1), i % 2 == 0};
-    const QStringList codes{"1", "2", "3", "4", "5", "6", "15", "16"};
-    for (int i = 0; i < (entries < 0 ? m.maxRequests : entries); ++i)
-        c->m_requests << new CSpecifiedRequest{i % 2 == 0, QString::number(7 * i % 256), i % 2 == 1, codes[i % 8]};
-    c->m_advance = {"pw" + QString::number(code), "1502", 65535, true, 65535, {true, true, true},
-                    {"10.2.0.1", "10.2.1.1", "10.2.2.1"}, {"10.2.0.9", "10.2.1.9", "10.2.2.9"}};
-    return c;
-}
 } // namespace
 
 class TestBlock : public QObject
@@ -369,7 +345,7 @@ private Q_SLOTS:
         QFETCH(int, model);
         QFETCH(int, mode);
         QFETCH(int, entries);
-        const auto c = rich(model, entries);
+        const auto c = rich(model, entries, true);
         c->m_ipMode = mode % 3;
         c->m_advance.m_keepAlive = mode < 2;
         const BlockWriter::Result r = BlockWriter::build(*c, mode, "2.1");

@@ -50,25 +50,6 @@ QString edited(const QString &text, const QString &edits)
     return lines.join('\n');
 }
 
-// Every field set, each to its own value within what the reader keeps; `entries` per list, -1 for the model's limits.
-void fill(CConfigure &c, int code, int entries)
-{
-    const ModelInfo &m = Catalogue::byCode(code);
-    c.m_modelCode = code;
-    static_cast<CEthernet &>(c) = {"GW-" + QString::number(code), 0, "10.1.2.3", "255.255.0.0", "10.1.0.1", "8.8.4.4", "9.9.9.9"};
-    for (int n = 0; n < CConfigure::SerialCount; ++n)
-        c.m_serial[n] = {(n + 3) % 9, n % 5, n % 2, 8, 1 + 7 * n, 300 + 113 * n, 17 * n};
-    for (int i = 0; i < (entries < 0 ? m.maxIdMaps : entries); ++i)
-        c.m_idMaps << new CIDMap{QStringLiteral("10.0.%1.%2").arg(i).arg(i + 1), QString::number(500 + i), i % m.serialPorts,
-                                 i % 200, i % 200 + 1 + i % 7, i % 2 == 1, (5 * i) % 248};
-    for (int i = 0; i < (entries < 0 ? m.maxMasters : entries); ++i)
-        c.m_masters << new CSpecifiedMaster{QStringLiteral("10.1.%1.%2").arg(i).arg(i + 1), false}; // the file keeps no binding
-    const QStringList codes{"1", "2", "3", "4", "5", "6", "15", "16"};
-    for (int i = 0; i < (entries < 0 ? m.maxRequests : entries); ++i)
-        c.m_requests << new CSpecifiedRequest{i % 2 == 0, QString::number(7 * i % 256), i % 2 == 1, codes[i % 8]};
-    c.m_advance = {"pw" + QString::number(code), "1502", 65535, true, 65535, {true, false, true, false, false, true},
-                   {"10.2.0.1", "", "10.2.2.1", "", "", "10.2.5.1"}, {"10.2.0.9", "", "10.2.2.9", "", "", "10.2.5.9"}};
-}
 } // namespace
 
 class TestInfFile : public QObject
@@ -265,18 +246,17 @@ private Q_SLOTS:
         QFETCH(int, model);
         QFETCH(int, mode);
         QFETCH(int, entries);
-        CConfigure c;
-        fill(c, model, entries);
-        c.m_ipMode = mode % 3;
-        c.m_advance.m_keepAlive = mode < 2;
-        const QString text = InfFile::write(c, mode, Catalogue::discoveryName(model));
+        const auto c = rich(model, entries, false);
+        c->m_ipMode = mode % 3;
+        c->m_advance.m_keepAlive = mode < 2;
+        const QString text = InfFile::write(*c, mode, Catalogue::discoveryName(model));
         QCOMPARE(InfFile::scanModel(text).modelName, Catalogue::discoveryName(model));
         CConfigure back;
         back.m_modelCode = model;
         const InfFile::ReadResult read = InfFile::read(text, back);
         QCOMPARE(read.status, Status::Ok);
         const int ports = Catalogue::serialPorts(model);
-        QCOMPARE(describe(back, read.commMode, ports), describe(c, mode, ports));
+        QCOMPARE(describe(back, read.commMode, ports), describe(*c, mode, ports));
     }
 
     void fileHelpers()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "config/configure.h"
+#include "config/modelcatalogue.h"
 
 #include <QMap>
 #include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
+#include <memory>
 
 // Every field of a configuration by name, so that round trips compare whole records field by field and table
 // rows set or check single fields in a line. Names: mode (g_commMode), model, name, ipMode, ip, mask, gateway,
@@ -132,6 +134,33 @@ inline void apply(CConfigure &c, int &mode, const QString &edits)
         if (values.contains(name))
             assign(field, values.value(name));
     });
+}
+
+// Every field set, each to its own value within what the block and file readers keep, for round trips;
+// `entries` per list, -1 for the model's limits; masters bound to serial 2 in turn when `bindings` (a file keeps
+// no binding). The active IP ranges come first, as the fixed layout sends them.
+inline std::unique_ptr<CConfigure> rich(int code, int entries, bool bindings)
+{
+    auto c = std::make_unique<CConfigure>();
+    const ModelInfo &m = Catalogue::byCode(code);
+    const int ports = m.layout == BlockLayout::Fixed ? 2 : m.serialPorts;
+    c->m_modelCode = code;
+    static_cast<CEthernet &>(*c) = {"GW-" + QString::number(code), 0, "10.1.2.3", "255.255.0.0", "10.1.0.1", "8.8.4.4", "9.9.9.9"};
+    for (int n = 0; n < CConfigure::SerialCount; ++n)
+        c->m_serial[n] = {(n + 3) % 9, n % 5, n % 2, 8, 1 + 7 * n, 300 + 113 * n, 17 * n};
+    if (code == 30103) // the one-port fixed model's block carries only port 2's baud rate
+        c->m_serial[1] = {5, 0, 0, 0, 30000, 60000, 60000};
+    for (int i = 0; i < (entries < 0 ? m.maxIdMaps : entries); ++i)
+        c->m_idMaps << new CIDMap{QStringLiteral("10.0.%1.%2").arg(i).arg(i + 1), QString::number(500 + i), i % ports,
+                                  i % 200 + 1, i % 200 + 1 + i % 7, i % 2 == 1, (5 * i) % 248};
+    for (int i = 0; i < (entries < 0 ? m.maxMasters : entries); ++i)
+        c->m_masters << new CSpecifiedMaster{QStringLiteral("10.1.%1.%2").arg(i).arg(i + 1), bindings && i % 2 == 0};
+    const QStringList codes{"1", "2", "3", "4", "5", "6", "15", "16"};
+    for (int i = 0; i < (entries < 0 ? m.maxRequests : entries); ++i)
+        c->m_requests << new CSpecifiedRequest{i % 2 == 0, QString::number(7 * i % 256), i % 2 == 1, codes[i % 8]};
+    c->m_advance = {"pw" + QString::number(code), "1502", 65535, true, 65535, {true, true, true},
+                    {"10.2.0.1", "10.2.1.1", "10.2.2.1"}, {"10.2.0.9", "10.2.1.9", "10.2.2.9"}};
+    return c;
 }
 
 } // namespace ConfigFields
