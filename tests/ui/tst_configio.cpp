@@ -226,6 +226,7 @@ private Q_SLOTS:
             {"length FFFFFFFF, fixed, via Save", 30203, "", huge, 1, kSaved, true, Wait},
             {"half a packed block, connection kept", 130400, "", {{"read_truncate", 120}}, 0, "", false, Wait},
             {"block at one byte per 500 ms: incomplete after 8 reads", 130400, "", drip(5), 0, GetStr(4020), false, 8 * 500 + Wait},
+            {"fixed block in five pieces: read whole", 30203, "", answerDrip(5, 250, 100), 0, "", true, 3000},
             {"keep-alive answer under 16 bytes, connection kept", 130400, "", halfAnswer(13), 0, GetStr(4022), false, Wait},
             // Stale bytes are dropped before each request, not taken for its answer.
             {"keep-alive answer ahead of the read request", 130400, "pw12", ahead(QByteArray::fromHex("0000000d00000008000000010000ea60")), 0, "", true, Wait},

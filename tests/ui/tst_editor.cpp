@@ -295,6 +295,7 @@ private Q_SLOTS:
         row("the 36th master", 30203, "masters=35", "page 5; ip frame_17=10.0.0.9; click bt_MasterAdd",
             "masters=36, master36.ip=10.0.0.9, master36.serial2=0, row:pag6_Master.35=36|Modbus TCP|10.0.0.9, saved=1");
         row("the 37th master refused", 30103, "masters=36", "page 5; ip frame_17=10.0.0.9; click bt_MasterAdd", "masters=36, saved=0", "5025");
+        row("packed model: the fifth master refused", 130400, "masters=4", "page 5; ip frame_17=10.0.0.9; click bt_MasterAdd", "masters=4", "5025");
         row("master without address", 30203, "masters=1", "page 5; ip frame_17=10.1; click bt_MasterAdd; ip frame_17=0.0.0.0; click bt_MasterAdd",
             "masters=1, saved=0", "5035; 5035");
         row("Modify of a master", 30203, "master1.ip=10.0.0.1", "page 5; row pag6_Master=0; ip frame_17=10.0.0.2; click bt_MasterModify",
