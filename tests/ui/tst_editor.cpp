@@ -190,8 +190,6 @@ private Q_SLOTS:
         row("the stored baud rate chosen is no change", 130400, "", "page 2; choose m_baudRate1=3", "s1.baud=3, saved=0");
         row("parity and stop bits chosen", 30203, "", "page 2; choose comboBox_Select1=1; choose m_parityCheck1=4; choose m_stopBit1=1",
             "s2.parity=4, s2.stop=1, s1.parity=0, saved=1");
-        row("leaving stores the shown port with 8 data bits", 130200, "", "page 2; choose comboBox_Select1=1; show m_baudRate1=6; page 3",
-            "s2.baud=6, s2.data=8, s1.baud=3, s1.data=0, saved=1");
         row("Apply To All: every port, data bits 8, no change mark", 0, "",
             "page 2; show m_baudRate1=5; show m_parityCheck1=2; show m_stopBit1=1; click pushButton_apply0",
             "s1.baud=5, s16.baud=5, s16.parity=2, s16.stop=1, s16.data=8, saved=0");
