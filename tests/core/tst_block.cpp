@@ -72,8 +72,9 @@ private Q_SLOTS:
         QTest::newRow("delay between polls 60000; 60001 is 0") << 30203 << "660 0000ea60, 672 0000ea61" << "s1.delay=60000, s2.delay=0";
         QTest::newRow("mapping fields at their offsets") << 30203 << "76 0a000001 000001f6 00000001 05 05 01 f7"
             << "map1.ip=10.0.0.1, map1.port=502, map1.serial=1, map1.min=5, map1.max=5, map1.neg=1, map1.offset=247";
-        QTest::newRow("all-ones target, serial index 2, sign byte 2, offset 248") << 30203 << "76 ffffffff 0000ffff 00000002 00 f7 02 f8"
-            << "map1.ip=0.0.0.0, map1.port=65535, map1.serial=0, map1.min=0, map1.max=247, map1.neg=0, map1.offset=0";
+        QTest::newRow("all-ones target, port of 32 bits, serial index 2, sign byte 2, offset 248") << 30203
+            << "76 ffffffff 00010000 00000002 00 f7 02 f8"
+            << "map1.ip=0.0.0.0, map1.port=65536, map1.serial=0, map1.min=0, map1.max=247, map1.neg=0, map1.offset=0";
         QTest::newRow("serial index 00000101 is 0") << 30203 << "84 00000101" << "map1.serial=0";
         QTest::newRow("virtual IDs 247-247") << 30203 << "88 f7f7" << "map1.min=247, map1.max=247";
         QTest::newRow("virtual ID 248 is 0, then below the first: 0-0") << 30203 << "88 05f8" << "map1.min=0, map1.max=0";

@@ -235,6 +235,8 @@ private Q_SLOTS:
         row("Add on the second port", 130200, "", "page 3; " + form + "choose m_serial2=1; click bt_Add",
             "row:page4_tab.0=1|Modbus|Port2|10-20<->5-15, map1.ip=0.0.0.0, map1.port=502, map1.serial=1, map1.min=10, map1.max=20, "
             "map1.neg=1, map1.offset=5, saved=1");
+        row("Add with offset 0 is positive", 130200, "", "page 3; set lineEdit_offset=0; click bt_Add",
+            "map1.neg=0, map1.offset=0, row:page4_tab.0=1|Modbus|Port1|1-1<->1-1");
         row("a refused Add does not swallow the next", 130200, "", "page 3; set lineEdit_max=5; set lineEdit_offset=-1; click bt_Add; "
             "set lineEdit_max=2; set lineEdit_offset=1; click bt_Add", "maps=1, row:page4_tab.0=1|Modbus|Port1|1-2<->2-3", "5024");
         row("130100: the fifth mapping refused", 130100, "maps=4", "page 3; click bt_Add", "maps=4, saved=0", "5025");
