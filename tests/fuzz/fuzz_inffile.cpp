@@ -1,10 +1,11 @@
 // Any ".inf" file text: the model pass, then the full read into a fresh
 // configuration of the model the file names. A file that reads without error
-// is written again, and that file must read back to the same configuration.
+// is written again, and that file must read back to the same configuration, field by field.
 #include "fuzzcheck.h"
 
 #include "config/inffile.h"
 #include "config/modelcatalogue.h"
+#include "support/configfields.h"
 
 #include <QTextCodec>
 
@@ -23,13 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(c.m_idMaps.size() <= 36 && c.m_masters.size() <= 36 && c.m_requests.size() <= 36);
     if (read.status != InfFile::Status::Ok)
         return 0;
-    // Every field the file carries is on a line of the written text, so equal texts mean equal configurations.
     const QString written = InfFile::write(c, read.commMode, scan.modelName);
     FUZZ_CHECK(InfFile::scanModel(written).status == InfFile::Status::Ok);
     CConfigure back;
     back.m_modelCode = c.m_modelCode;
     const InfFile::ReadResult reread = InfFile::read(written, back);
     FUZZ_CHECK(reread.status == InfFile::Status::Ok);
-    FUZZ_CHECK(InfFile::write(back, reread.commMode, scan.modelName) == written);
+    FUZZ_CHECK(ConfigFields::describe(back, reread.commMode) == ConfigFields::describe(c, read.commMode));
     return 0;
 }

@@ -68,8 +68,6 @@ class TstIpSearch : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!NetLab::unavailableReason().isEmpty())
-            QSKIP(qPrintable(NetLab::unavailableReason()));
         m_lab = std::make_unique<NetLab>();
         QVERIFY2(m_lab->up({}), qPrintable(m_lab->errorText()));
         m_sim = m_lab->startSimulator(
@@ -206,5 +204,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TstIpSearch)
+NETLAB_TEST_MAIN(TstIpSearch)
 #include "tst_ipsearch.moc"

@@ -2,10 +2,13 @@
 
 #include "support/simprocess.h"
 
+#include <QApplication>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <QtTest>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -15,10 +18,8 @@
 // segment behind a router namespace, and moves the calling
 // thread into the pc namespace; down() (also the destructor) moves it back and
 // deletes everything. Create every socket after up() so that it lives in the
-// pc namespace.
+// pc namespace. A test file that needs the lab ends with NETLAB_TEST_MAIN.
 //
-//     if (!NetLab::unavailableReason().isEmpty())
-//         QSKIP(qPrintable(NetLab::unavailableReason()));
 //     NetLab lab;
 //     QVERIFY2(lab.up({}), qPrintable(lab.errorText()));
 //     SimProcess *sim = lab.startSimulator(config);
@@ -45,7 +46,10 @@ public:
     NetLab(const NetLab &) = delete;
     NetLab &operator=(const NetLab &) = delete;
 
-    // Empty when namespaces can be built here, else why not (for QSKIP).
+    // Exit code of a test that cannot build its lab here; CTest reports it as skipped.
+    static constexpr int SkipCode = 77;
+
+    // Empty when namespaces can be built here, else why not.
     static QString unavailableReason();
 
     // False (with errorText()) when any step failed; everything built so far
@@ -77,3 +81,20 @@ private:
     QString m_error;
     std::vector<std::unique_ptr<SimProcess>> m_sims;
 };
+
+// QTEST_MAIN for the tests that need the lab: where namespaces cannot be built
+// it says why and exits with NetLab::SkipCode, so the run counts as skipped
+// rather than passed (a QSKIP alone exits with 0).
+#define NETLAB_TEST_MAIN(TestObject)                                                                                 \
+    int main(int argc, char *argv[])                                                                                 \
+    {                                                                                                                \
+        QApplication app(argc, argv);                                                                                \
+        if (const QString why = NetLab::unavailableReason(); !why.isEmpty()) {                                       \
+            std::fprintf(stderr, "SKIP: %s\n", qPrintable(why));                                                     \
+            return NetLab::SkipCode;                                                                                 \
+        }                                                                                                            \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                     \
+        TestObject tc;                                                                                               \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                   \
+        return QTest::qExec(&tc, argc, argv);                                                                        \
+    }

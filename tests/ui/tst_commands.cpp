@@ -1,7 +1,6 @@
 // The main window's device commands against simulated gateways: the password exchange, Locate and Restart,
 // the refresh of the selected entry, the hand-over of a new list, and the window's own buttons.
 #include "app/mainwindow.h"
-#include "config/dialog_password.h"
 #include "config/globals.h"
 #include "messages/messagetable.h"
 #include "support/gatewaybench.h"
@@ -15,8 +14,6 @@
 #include <QtTest>
 
 using namespace GatewayBench;
-
-Q_DECLARE_METATYPE(PasswordResult)
 
 namespace {
 
@@ -44,36 +41,41 @@ class TestCommands : public QObject
 private Q_SLOTS:
     void cleanup() { g_Server().abort(); }
 
-    // A stale accepting reply in the buffer must not pass for this dialog's answer.
+    // A stale accepting reply left in the password buffer must not pass for the answer to the password typed
+    // into Configure's dialog: a wrong one is refused, the right one reads, Cancel does nothing.
     void passwordIgnoresStaleReply_data()
     {
         QTest::addColumn<QString>("typed"); // empty: Cancel
-        QTest::addColumn<PasswordResult>("result");
-        QTest::newRow("wrong password") << "abc" << PasswordResult::Rejected;
-        QTest::newRow("right password") << "abcdefABC012" << PasswordResult::Accepted;
-        QTest::newRow("Cancel") << "" << PasswordResult::Cancelled;
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QList<int>>("commands"); // as the gateway received them
+        QTest::newRow("wrong password") << "abc" << GetStr(4014) << QList<int>{7};
+        QTest::newRow("right password") << "abcdefABC012" << QString() << QList<int>{7, 5, 13};
+        QTest::newRow("Cancel") << "" << QString() << QList<int>();
     }
 
     void passwordIgnoresStaleReply()
     {
         QFETCH(QString, typed);
-        QFETCH(PasswordResult, result);
-        const QString ip = SimProcess::uniqueLoopbackIp();
+        QFETCH(QString, message);
+        QFETCH(QList<int>, commands);
+        const Gateway gateway(SimProcess::uniqueLoopbackIp(), 30103, QStringLiteral("abcdefABC012"));
         SimProcess sim;
-        QVERIFY2(sim.start(simConfig(Gateway(ip, 30103, "abcdefABC012"))), qPrintable(sim.errorText()));
-        g_appointIpAddr = ip;
-        g_recvbuf.fill(0);
+        QVERIFY2(sim.start(simConfig(gateway)), qPrintable(sim.errorText()));
+        auto w = window({gateway});
+        select(*w, 0);
         const QByteArray stale = QByteArray::fromHex("0000000700000008");
         std::copy(stale.begin(), stale.end(), g_recvbuf.begin());
         MessageSpy spy;
         ModalAnswerer answerer([&](QWidget *m) { return answerPassword(m, typed); });
-        QCOMPARE(askPassword(nullptr, OnRejection::CloseServer), result);
+        w->findChild<QPushButton *>("bt_Configure")->click();
         QCOMPARE(answerer.handled(), 1);
-        QCOMPARE(g_Server().isOpen(), result == PasswordResult::Accepted); // the read gives a rejected connection up
-        QCOMPARE(spy.texts(), result == PasswordResult::Rejected ? QStringList{GetStr(4014)} : QStringList{});
-        if (result == PasswordResult::Accepted)
-            QCOMPARE(sim.tcpBytes(ip).value(0).toHex(), (QByteArray::fromHex("000000070000001c") + "Talvenor"
-                + typed.toLatin1() + QByteArray(8, '\0')).toHex());
+        QCOMPARE(spy.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(GatewayBench::commands(sim, gateway.ip), commands);
+        QCOMPARE(editors().size(), commands.size() == 3 ? 1 : 0);
+        closeEditors();
+        if (!typed.isEmpty()) // signature, then the password in 20 bytes
+            QCOMPARE(sim.tcpBytes(gateway.ip).value(0).toHex(),
+                     (QByteArray::fromHex("000000070000001c") + "Talvenor" + typed.toLatin1()).leftJustified(36, '\0').toHex());
     }
 
     void locateAndRestart_data()

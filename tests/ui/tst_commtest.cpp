@@ -70,21 +70,46 @@ class TestCommTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Chosen after code 16 with data "00 01" and a quantity of 5000: what each code enables, keeps and clamps.
+    void fieldsFollowFunctionCode_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("dataOn");
+        QTest::addColumn<bool>("numberOn");
+        QTest::addColumn<bool>("dataKept");
+        QTest::addColumn<QString>("quantity"); // also when 5000 is typed again
+        QTest::newRow("1") << 0 << false << true << false << "2000";
+        QTest::newRow("2") << 1 << false << true << false << "2000";
+        QTest::newRow("3") << 2 << false << true << false << "127";
+        QTest::newRow("4") << 3 << false << true << false << "127";
+        QTest::newRow("5") << 4 << true << false << false << "5000";
+        QTest::newRow("6") << 5 << true << false << false << "5000";
+        QTest::newRow("15") << 6 << true << true << true << "2000";
+        QTest::newRow("16") << 7 << true << true << true << "127";
+    }
+
     void fieldsFollowFunctionCode()
     {
-        struct Case { int code; bool dataOn, numberOn, dataKept; QString quantity; }; // after 5000 was typed
-        for (const Case &c : {Case{3, false, true, false, "127"}, Case{5, true, false, false, "5000"},
-                              Case{15, true, true, true, "2000"}}) {
-            Bench b;
-            b.choose(16);
-            b.data->setText("00 01");
-            b.number->setText("5000");
-            b.choose(c.code);
-            QCOMPARE((QList<bool>{b.data->isEnabled(), b.number->isEnabled(), !b.data->text().isEmpty()}),
-                     (QList<bool>{c.dataOn, c.numberOn, c.dataKept}));
-            for (int leave = 0; leave < 2; b.number->setText("5000"), Q_EMIT b.number->editingFinished(), ++leave)
-                QCOMPARE(b.number->text(), c.quantity);
-        }
+        QFETCH(int, index);
+        QFETCH(bool, dataOn);
+        QFETCH(bool, numberOn);
+        QFETCH(bool, dataKept);
+        QFETCH(QString, quantity);
+        Communication_Test w;
+        auto *box = w.findChild<QComboBox *>("comboBox");
+        auto *data = w.findChild<QLineEdit *>("lineEdit_input"), *number = w.findChild<QLineEdit *>("lineEdit_number");
+        const auto choose = [box](int i) { box->setCurrentIndex(i), Q_EMIT box->activated(i); };
+        choose(7);
+        data->setText("00 01");
+        number->setText("5000");
+        choose(index);
+        const auto grey = [](QLineEdit *field) { return field->styleSheet().contains("227"); };
+        QCOMPARE((QList<bool>{data->isEnabled(), !grey(data), number->isEnabled(), !grey(number), !data->text().isEmpty()}),
+                 (QList<bool>{dataOn, dataOn, numberOn, numberOn, dataKept}));
+        QCOMPARE(number->text(), quantity);
+        number->setText("5000");
+        Q_EMIT number->editingFinished();
+        QCOMPARE(number->text(), quantity);
     }
 
     // Unit 17. Server: coils and holding registers 0; discrete input i on when i % 3 == 0;

@@ -195,7 +195,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("modelCode");
         QTest::addColumn<QString>("password"); // the gateway's, also typed; "-": the dialog is cancelled
         QTest::addColumn<QJsonObject>("faults");
-        QTest::addColumn<QString>("name"); // the gateway's
         QTest::addColumn<int>("how"); // 0 Configure, 1 Save (reads first), 2 listed prohibited, 3 listed as other equipment
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("taken"); // the gateway's configuration became the current one
@@ -209,7 +208,6 @@ private Q_SLOTS:
             QString message;
             bool taken;
             int boundMs;
-            QString gatewayName = QStringLiteral("Hostile-1");
         };
         const QJsonObject none, huge{{"read_length", 4294967295.0}};
         const QList<Row> rows{
@@ -228,14 +226,13 @@ private Q_SLOTS:
             {"length FFFFFFFF, fixed, via Save", 30203, "", huge, 1, kSaved, true, Wait},
             {"half a packed block, connection kept", 130400, "", {{"read_truncate", 120}}, 0, "", false, Wait},
             {"block at one byte per 500 ms: incomplete after 8 reads", 130400, "", drip(5), 0, GetStr(4020), false, 8 * 500 + Wait},
+            {"fixed block in five pieces: read whole", 30203, "", answerDrip(5, 250, 100), 0, "", true, 3000},
             {"keep-alive answer under 16 bytes, connection kept", 130400, "", halfAnswer(13), 0, GetStr(4022), false, Wait},
             // Stale bytes are dropped before each request, not taken for its answer.
             {"keep-alive answer ahead of the read request", 130400, "pw12", ahead(QByteArray::fromHex("0000000d00000008000000010000ea60")), 0, "", true, Wait},
-            {"name without a zero byte", 130400, "", none, 0, "", true, 3000, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ")},
         };
         for (const Row &r : rows)
-            QTest::newRow(r.name) << r.model << QString::fromLatin1(r.password) << r.faults << r.gatewayName << r.how << r.message
-                                  << r.taken << r.boundMs;
+            QTest::newRow(r.name) << r.model << QString::fromLatin1(r.password) << r.faults << r.how << r.message << r.taken << r.boundMs;
     }
 
     void readFailureOrHostileGateway()
@@ -243,8 +240,8 @@ private Q_SLOTS:
         QFETCH(int, modelCode);
         QFETCH(QString, password);
         QFETCH(QJsonObject, faults);
-        QFETCH(QString, name);
         QFETCH(int, how);
+        const QString name = QStringLiteral("Hostile-1");
         QFETCH(QString, message);
         QFETCH(bool, taken);
         QFETCH(int, boundMs);
@@ -283,7 +280,7 @@ private Q_SLOTS:
         QVERIFY(pConfigure && pConfigure != before);
         QCOMPARE(QStringList({QString::number(pConfigure->m_modelCode), pConfigure->m_name, pConfigure->m_ip,
                               QString::number(pConfigure->m_advance.m_aliveTime), Mode}),
-                 QStringList({QString::number(modelCode), name.left(20), gateway.ip, "45", Catalogue::discoveryName(modelCode)}));
+                 QStringList({QString::number(modelCode), name, gateway.ip, "45", Catalogue::discoveryName(modelCode)}));
         QCOMPARE(savefilename, m_file);
         QCOMPARE(fileBytes(m_file).contains("Ethernet_Name\t" + name.toLatin1() + "\n"), how == 1);
     }
@@ -358,8 +355,6 @@ private Q_SLOTS:
         QCOMPARE(answerer.handled(), typed.isEmpty() ? 0 : 1);
         QVERIFY(!IsSave);
         QCOMPARE(editor.isNull(), message == GetStr(15005)); // after a failure the user can try again
-        if (editor)
-            QCOMPARE(editor->m_socket.state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(g_Server().isOpen(), message == GetStr(4014)); // only a rejected password keeps its connection
         g_Server().abort();
         QVERIFY(allClosed(sim, ip));

@@ -5,6 +5,7 @@
 #include "config/selectdevice.h"
 #include "editor/dialog_load.h"
 #include "messages/messagetable.h"
+#include "support/configfields.h"
 #include "support/messagespy.h"
 
 #include <QtTest>
@@ -110,17 +111,12 @@ private Q_SLOTS:
             chooser.findChild<QComboBox *>("comboBox")->setCurrentIndex(i);
             chooser.findChild<QPushButton *>("bt_ok")->click();
             QVERIFY(called.count() == 1 && !chooser.isVisible());
-            const CConfigure &n = *pConfigure;
-            const CAdvance &a = n.m_advance;
-            QCOMPARE(QStringList({QString::number(n.m_modelCode), n.m_name, QString::number(n.m_ipMode), n.m_ip, n.m_mask,
-                                  n.m_gateway, n.m_dns1, a.m_password, a.m_highPort, QString::number(a.m_serialDelay),
-                                  QString::number(a.m_keepAlive), QString::number(a.m_aliveTime), QString::number(g_commMode), Mode, IDS}),
-                     QStringList({codes[i], models[i], "1", "192.168.0.10", "255.255.255.0", "192.168.0.1", "0.0.0.0",
-                                  "", "502", "0", "1", "8", "0", models[i], GetStr(4189)}));
-            for (const CSerialPort &p : n.m_serial)
-                QCOMPARE(QList<int>({p.m_baudRate, p.m_parityCheck, p.m_stopBit, p.m_dataBits, p.m_charInterval,
-                                     p.m_respTimeout, p.m_delayPolls}), QList<int>({3, 0, 0, 0, 10, 300, 0}));
-            QVERIFY(n.m_idMaps.isEmpty() && n.m_masters.isEmpty() && IsTrue); // the chosen gateway's session stays
+            const QString expected = QStringLiteral("mode=0, model=%1, name=%2, ipMode=1, ip=192.168.0.10, mask=255.255.255.0, "
+                "gateway=192.168.0.1, dns1=0.0.0.0, dns2=0.0.0.0, password=, highPort=502, serialDelay=0, keepAlive=1, alive=8, maps=0, "
+                "masters=0, requests=0, s1.baud=3, s16.baud=3, s16.parity=0, s16.stop=0, s16.data=0, s16.char=10, s16.resp=300, s16.delay=0")
+                                         .arg(codes[i], models[i]);
+            QCOMPARE(ConfigFields::pick(*pConfigure, g_commMode, expected), ConfigFields::split(expected));
+            QVERIFY(Mode == models[i] && IDS == GetStr(4189) && IsTrue); // the chosen gateway's session stays
         }
     }
 };
