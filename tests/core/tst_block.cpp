@@ -19,12 +19,12 @@ namespace {
 // offset), timing 652 and 664, master count 676 and entries from 680, request count 968 and entries from 972,
 // password 1116, port 1136, delay 1140, ranges from 1144. Packed, 130100 (one port): serial 56, mapping count 64
 // and entry 68, timing 84, master count 96 and entry 100, request count 108 and entry 112, password 116, port 136,
-// delay 140, ranges from 144; 216 bytes.
-QByteArray block(int model, const QString &patches)
+// delay 140, ranges from 144; 216 bytes. Given a size, the block has that many bytes and every count is zero.
+QByteArray block(int model, const QString &patches, int size = 0)
 {
     const bool packed = model == 130100;
-    QByteArray b(packed ? 216 : 1216, '\0');
-    const QString counts = packed ? "3 05, 64 00000001, 96 00000001, 108 00000001" : "3 05, 72 00000001, 676 00000001, 968 00000001";
+    QByteArray b(size ? size : packed ? 216 : 1216, '\0');
+    const QString counts = size ? "3 05" : packed ? "3 05, 64 00000001, 96 00000001, 108 00000001" : "3 05, 72 00000001, 676 00000001, 968 00000001";
     for (const QString &patch : split(counts) + split(patches)) {
         const QByteArray bytes = QByteArray::fromHex(patch.section(' ', 1).toLatin1());
         b.replace(patch.section(' ', 0, 0).toInt(), bytes.size(), bytes);
@@ -118,6 +118,21 @@ private Q_SLOTS:
         const BlockReader::Result r = BlockReader::read(block(model, patches), c);
         QVERIFY(r.length > 0 && !r.truncated);
         QCOMPARE(pick(c, r.commMode, expected), split(expected));
+    }
+
+    // A packed block may announce more entries than any model holds (64 mappings, 128 masters, 230 requests): 36
+    // are taken, and what follows a list is still read where its count puts it.
+    void packedListsStopAt36()
+    {
+        const QList<std::pair<QString, QString>> rows{{"64 00000040", "maps=36"}, {"80 00000080", "masters=36, requests=0"},
+                                                      {"84 000000e6, 1008 4142", "requests=36, password=AB"}};
+        for (const auto &[patches, expected] : rows) {
+            CConfigure c;
+            c.m_modelCode = 130100;
+            const BlockReader::Result r = BlockReader::read(block(130100, patches, 1216), c);
+            QVERIFY(r.length > 0 && !r.truncated);
+            QCOMPARE(pick(c, r.commMode, expected), split(expected));
+        }
     }
 
     // Unchanged by a block that is not a command-5 answer; a short block gives only the entries that arrived whole.
@@ -297,8 +312,8 @@ private Q_SLOTS:
         QTest::newRow("HW-P04 firmware 2.0, 5 mappings") << 130400 << "maps=5" << "2.0" << 168 + 80 + 80 << 5;
         QTest::newRow("HW-P04 firmware 1.1, 4 mappings") << 130400 << "maps=4" << "1.1" << 168 + 80 + 64 << 4;
         QTest::newRow("two-port model, firmware 1.1, 6 mappings") << 130200 << "maps=6" << "1.1" << 168 + 40 + 96 << 6;
-        QTest::newRow("exactly 1216 bytes") << 131600 << "maps=45, masters=1" << "2.1" << 1216 << 45;
-        QTest::newRow("1220 bytes: refused") << 131600 << "maps=45, masters=1, requests=1" << "2.1" << 0 << 0;
+        QTest::newRow("exactly 1216 bytes") << 131600 << "maps=36, masters=19" << "2.1" << 1216 << 36;
+        QTest::newRow("1220 bytes: refused") << 131600 << "maps=36, masters=19, requests=1" << "2.1" << 0 << 0;
     }
 
     void writerLengths()
