@@ -6,6 +6,7 @@
 #include "cli/passwords.h"
 #include "config/configure.h"
 #include "config/inffile.h"
+#include "config/savebatch.h"
 #include "discovery/devicesearch.h"
 
 #include <QAtomicInt>
@@ -26,8 +27,14 @@ struct Job {
     CEquipment gateway;
     QString result; // the summary line's last column
     bool needed = true; // the gateway allows configuration, so it is to be saved
-    bool saved = false;
+    bool saved = false; // read whole and handed to the batch of files
+    QString path;
 };
+
+QString cannotWrite(const QString &path)
+{
+    return QStringLiteral("failed: %1 cannot be written").arg(path);
+}
 
 bool lacksPassword(const Job &job, const Passwords &passwords)
 {
@@ -46,8 +53,8 @@ QString verdictBeforeReading(const Job &job, const Passwords &passwords)
     return QString();
 }
 
-// Reads one gateway and saves its file; runs in a worker thread.
-void readAndSave(Job &job, const QString &password, const QDir &dir)
+// Reads one gateway and writes its file into the batch; runs in a worker thread.
+void readAndSave(Job &job, const QString &password, const QDir &dir, SaveBatch &files)
 {
     const GatewayAccess::Target target{job.gateway, password};
     GatewayClient::Configuration read;
@@ -56,14 +63,10 @@ void readAndSave(Job &job, const QString &password, const QDir &dir)
         job.result = QStringLiteral("failed: ") + Output::failureText(done);
         return;
     }
-    const QString path = dir.filePath(job.gateway.m_mac + QStringLiteral(".inf"));
-    if (InfFile::saveFile(path, InfFile::write(*read.configure, read.commMode, job.gateway.m_model))
-        != InfFile::WriteStatus::Written) {
-        job.result = QStringLiteral("failed: %1 cannot be written").arg(path);
-        return;
-    }
-    job.saved = true;
-    job.result = QStringLiteral("saved as ") + path;
+    job.path = dir.filePath(job.gateway.m_mac + QStringLiteral(".inf"));
+    const QString text = InfFile::write(*read.configure, read.commMode, job.gateway.m_model);
+    job.saved = files.add(job.path, InfFile::encode(text));
+    job.result = job.saved ? QStringLiteral("saved as ") + job.path : cannotWrite(job.path);
 }
 
 } // namespace
@@ -109,13 +112,15 @@ int backup(const QStringList &arguments)
 
     QVector<Job> jobs;
     for (const CEquipment &gateway : found.gateways)
-        jobs.append({gateway, QString(), GatewayAccess::allowsConfiguration(gateway), false});
+        jobs.append({gateway, QString(), GatewayAccess::allowsConfiguration(gateway), false, QString()});
     const bool someAsk = std::any_of(jobs.begin(), jobs.end(), [&](const Job &j) {
         return j.needed && lacksPassword(j, passwords);
     });
     if (someAsk && !passwords.askForAll(QStringLiteral("Password for the gateways that ask for one: "), error))
         return Output::fail(QStringLiteral("zuv-cfg backup"), error);
 
+    // The files come to the disk together once every gateway was read.
+    SaveBatch files;
     QThreadPool pool;
     pool.setMaxThreadCount(MaxParallelReads);
     QAtomicInt finished = 0;
@@ -126,14 +131,21 @@ int backup(const QStringList &arguments)
             continue;
         ++started;
         const QString password = passwords.known(job.gateway);
-        pool.start(QRunnable::create([&job, password, &dir, &finished] {
-            readAndSave(job, password, dir);
+        pool.start(QRunnable::create([&job, password, &dir, &files, &finished] {
+            readAndSave(job, password, dir, files);
             finished.fetchAndAddRelaxed(1);
         }));
     }
     while (!pool.waitForDone(100))
         Output::progress(QStringLiteral("read %1 of %2 gateways").arg(finished.loadRelaxed()).arg(started));
     Output::endProgress();
+    const QStringList unsaved = files.commit();
+    for (Job &job : jobs) {
+        if (job.saved && unsaved.contains(job.path)) {
+            job.saved = false;
+            job.result = cannotWrite(job.path);
+        }
+    }
 
     QList<QStringList> rows;
     int needed = 0;
