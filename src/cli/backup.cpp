@@ -11,17 +11,25 @@
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRunnable>
+#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
 
 namespace {
 
-// Gateways read at the same time. A read mostly waits for its gateway, so a
-// site of up to 64 is read in one round; the bound keeps threads and
-// connections to a number any PC bears.
+// Gateways read at the same time. Reads of gateways that answer at once keep
+// the processors busy, and threads beyond a few per processor only add their
+// own start and end; so the reads start with that many, and while those
+// running take longer than a ramp interval each, as they do on slow gateways
+// or lines where a read mostly waits, twice as many run at once, up to a
+// bound that keeps threads and connections to a number any PC bears.
+constexpr int ReadsPerProcessor = 4;
 constexpr int MaxParallelReads = 64;
+constexpr int RampIntervalMs = 5;
+constexpr int ProgressIntervalMs = 100;
 
 struct Job {
     CEquipment gateway;
@@ -122,7 +130,8 @@ int backup(const QStringList &arguments)
     // The files come to the disk together once every gateway was read.
     SaveBatch files;
     QThreadPool pool;
-    pool.setMaxThreadCount(MaxParallelReads);
+    int parallel = qBound(1, ReadsPerProcessor * QThread::idealThreadCount(), MaxParallelReads);
+    pool.setMaxThreadCount(parallel);
     QAtomicInt finished = 0;
     int started = 0;
     for (Job &job : jobs) {
@@ -136,8 +145,22 @@ int backup(const QStringList &arguments)
             finished.fetchAndAddRelaxed(1);
         }));
     }
-    while (!pool.waitForDone(100))
-        Output::progress(QStringLiteral("read %1 of %2 gateways").arg(finished.loadRelaxed()).arg(started));
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    int finishedBefore = 0;
+    while (!pool.waitForDone(RampIntervalMs)) {
+        const int done = finished.loadRelaxed();
+        // Gateways still waiting for a thread, while fewer reads ended than ran.
+        if (started - done > parallel && done - finishedBefore < parallel && parallel < MaxParallelReads) {
+            parallel = std::min(2 * parallel, MaxParallelReads);
+            pool.setMaxThreadCount(parallel);
+        }
+        finishedBefore = done;
+        if (sinceProgress.hasExpired(ProgressIntervalMs)) {
+            Output::progress(QStringLiteral("read %1 of %2 gateways").arg(done).arg(started));
+            sinceProgress.restart();
+        }
+    }
     Output::endProgress();
     const QStringList unsaved = files.commit();
     for (Job &job : jobs) {
