@@ -132,6 +132,9 @@ int backup(const QStringList &arguments)
     QThreadPool pool;
     int parallel = qBound(1, ReadsPerProcessor * QThread::idealThreadCount(), MaxParallelReads);
     pool.setMaxThreadCount(parallel);
+    // A thread ends once no gateway waits for it, so that the ends of the
+    // threads overlap the last reads instead of following them.
+    pool.setExpiryTimeout(0);
     QAtomicInt finished = 0;
     int started = 0;
     for (Job &job : jobs) {
