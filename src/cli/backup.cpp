@@ -12,6 +12,7 @@
 #include <QAtomicInt>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QNetworkSession>
 #include <QRunnable>
 #include <QThread>
 #include <QThreadPool>
@@ -77,6 +78,18 @@ void readAndSave(Job &job, const QString &password, const QDir &dir, SaveBatch &
     job.result = job.saved ? QStringLiteral("saved as ") + job.path : cannotWrite(job.path);
 }
 
+// Qt registers the type of a socket's network session at its first
+// connection; two threads connecting for the first time at once both register
+// its conversion, and Qt prints "Type conversion already registered" on
+// standard error. Registered once before the reads start, it is not.
+void registerSessionType()
+{
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    qRegisterMetaType<QSharedPointer<QNetworkSession>>();
+    QT_WARNING_POP
+}
+
 } // namespace
 
 namespace Commands {
@@ -127,6 +140,7 @@ int backup(const QStringList &arguments)
     if (someAsk && !passwords.askForAll(QStringLiteral("Password for the gateways that ask for one: "), error))
         return Output::fail(QStringLiteral("zuv-cfg backup"), error);
 
+    registerSessionType();
     // The files come to the disk together once every gateway was read.
     SaveBatch files;
     QThreadPool pool;
