@@ -6,28 +6,44 @@
 #include "cli/passwords.h"
 #include "config/configure.h"
 #include "config/inffile.h"
+#include "config/savebatch.h"
 #include "discovery/devicesearch.h"
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QNetworkSession>
 #include <QRunnable>
+#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
 
 namespace {
 
-// Gateways read at the same time. A read mostly waits for its gateway, so a
-// site of up to 64 is read in one round; the bound keeps threads and
-// connections to a number any PC bears.
+// Gateways read at the same time. Reads of gateways that answer at once keep
+// the processors busy, and threads beyond a few per processor only add their
+// own start and end; so the reads start with that many, and while those
+// running take longer than a ramp interval each, as they do on slow gateways
+// or lines where a read mostly waits, twice as many run at once, up to a
+// bound that keeps threads and connections to a number any PC bears.
+constexpr int ReadsPerProcessor = 4;
 constexpr int MaxParallelReads = 64;
+constexpr int RampIntervalMs = 5;
+constexpr int ProgressIntervalMs = 100;
 
 struct Job {
     CEquipment gateway;
     QString result; // the summary line's last column
     bool needed = true; // the gateway allows configuration, so it is to be saved
-    bool saved = false;
+    bool saved = false; // read whole and handed to the batch of files
+    QString path;
 };
+
+QString cannotWrite(const QString &path)
+{
+    return QStringLiteral("failed: %1 cannot be written").arg(path);
+}
 
 bool lacksPassword(const Job &job, const Passwords &passwords)
 {
@@ -46,8 +62,8 @@ QString verdictBeforeReading(const Job &job, const Passwords &passwords)
     return QString();
 }
 
-// Reads one gateway and saves its file; runs in a worker thread.
-void readAndSave(Job &job, const QString &password, const QDir &dir)
+// Reads one gateway and writes its file into the batch; runs in a worker thread.
+void readAndSave(Job &job, const QString &password, const QDir &dir, SaveBatch &files)
 {
     const GatewayAccess::Target target{job.gateway, password};
     GatewayClient::Configuration read;
@@ -56,14 +72,22 @@ void readAndSave(Job &job, const QString &password, const QDir &dir)
         job.result = QStringLiteral("failed: ") + Output::failureText(done);
         return;
     }
-    const QString path = dir.filePath(job.gateway.m_mac + QStringLiteral(".inf"));
-    if (InfFile::saveFile(path, InfFile::write(*read.configure, read.commMode, job.gateway.m_model))
-        != InfFile::WriteStatus::Written) {
-        job.result = QStringLiteral("failed: %1 cannot be written").arg(path);
-        return;
-    }
-    job.saved = true;
-    job.result = QStringLiteral("saved as ") + path;
+    job.path = dir.filePath(job.gateway.m_mac + QStringLiteral(".inf"));
+    const QString text = InfFile::write(*read.configure, read.commMode, job.gateway.m_model);
+    job.saved = files.add(job.path, InfFile::encode(text));
+    job.result = job.saved ? QStringLiteral("saved as ") + job.path : cannotWrite(job.path);
+}
+
+// Qt registers the type of a socket's network session at its first
+// connection; two threads connecting for the first time at once both register
+// its conversion, and Qt prints "Type conversion already registered" on
+// standard error. Registered once before the reads start, it is not.
+void registerSessionType()
+{
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    qRegisterMetaType<QSharedPointer<QNetworkSession>>();
+    QT_WARNING_POP
 }
 
 } // namespace
@@ -109,15 +133,22 @@ int backup(const QStringList &arguments)
 
     QVector<Job> jobs;
     for (const CEquipment &gateway : found.gateways)
-        jobs.append({gateway, QString(), GatewayAccess::allowsConfiguration(gateway), false});
+        jobs.append({gateway, QString(), GatewayAccess::allowsConfiguration(gateway), false, QString()});
     const bool someAsk = std::any_of(jobs.begin(), jobs.end(), [&](const Job &j) {
         return j.needed && lacksPassword(j, passwords);
     });
     if (someAsk && !passwords.askForAll(QStringLiteral("Password for the gateways that ask for one: "), error))
         return Output::fail(QStringLiteral("zuv-cfg backup"), error);
 
+    registerSessionType();
+    // The files come to the disk together once every gateway was read.
+    SaveBatch files;
     QThreadPool pool;
-    pool.setMaxThreadCount(MaxParallelReads);
+    int parallel = qBound(1, ReadsPerProcessor * QThread::idealThreadCount(), MaxParallelReads);
+    pool.setMaxThreadCount(parallel);
+    // A thread ends once no gateway waits for it, so that the ends of the
+    // threads overlap the last reads instead of following them.
+    pool.setExpiryTimeout(0);
     QAtomicInt finished = 0;
     int started = 0;
     for (Job &job : jobs) {
@@ -126,14 +157,35 @@ int backup(const QStringList &arguments)
             continue;
         ++started;
         const QString password = passwords.known(job.gateway);
-        pool.start(QRunnable::create([&job, password, &dir, &finished] {
-            readAndSave(job, password, dir);
+        pool.start(QRunnable::create([&job, password, &dir, &files, &finished] {
+            readAndSave(job, password, dir, files);
             finished.fetchAndAddRelaxed(1);
         }));
     }
-    while (!pool.waitForDone(100))
-        Output::progress(QStringLiteral("read %1 of %2 gateways").arg(finished.loadRelaxed()).arg(started));
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    int finishedBefore = 0;
+    while (!pool.waitForDone(RampIntervalMs)) {
+        const int done = finished.loadRelaxed();
+        // Gateways still waiting for a thread, while fewer reads ended than ran.
+        if (started - done > parallel && done - finishedBefore < parallel && parallel < MaxParallelReads) {
+            parallel = std::min(2 * parallel, MaxParallelReads);
+            pool.setMaxThreadCount(parallel);
+        }
+        finishedBefore = done;
+        if (sinceProgress.hasExpired(ProgressIntervalMs)) {
+            Output::progress(QStringLiteral("read %1 of %2 gateways").arg(done).arg(started));
+            sinceProgress.restart();
+        }
+    }
     Output::endProgress();
+    const QStringList unsaved = files.commit();
+    for (Job &job : jobs) {
+        if (job.saved && unsaved.contains(job.path)) {
+            job.saved = false;
+            job.result = cannotWrite(job.path);
+        }
+    }
 
     QList<QStringList> rows;
     int needed = 0;

@@ -79,12 +79,23 @@ QStringList tokenize(const QString &text);
 class Writer
 {
 public:
-    void line(const QString &key, const QString &value) { m_text += key + value + kEndLine; }
+    // Room for a usual file, so that the text is not copied again and again as it grows.
+    Writer() { m_text.reserve(4096); }
+    void line(const QString &key, const QString &value)
+    {
+        m_text += key;
+        m_text += value;
+        m_text += kEndLine;
+    }
     // The reader takes one word per value. A name or password holding a blank is
     // written up to it, as the editor cuts a typed name, so that every setting
     // after it still loads.
     void firstWord(const QString &key, const QString &value) { line(key, tokenize(value).value(0)); }
-    void word(const QString &key, const QString &wordWithEnd) { m_text += key + wordWithEnd; }
+    void word(const QString &key, const QString &wordWithEnd)
+    {
+        m_text += key;
+        m_text += wordWithEnd;
+    }
     QString text() const { return m_text; }
 
 private:

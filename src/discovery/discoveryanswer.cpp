@@ -1,5 +1,6 @@
 #include "discovery/discoveryanswer.h"
 
+#include "config/ipv4text.h"
 #include "config/modelcatalogue.h"
 #include "messages/messagetable.h"
 
@@ -56,7 +57,7 @@ AnswerStatus parseAnswer(const QByteArray &datagram, int number, CEquipment &out
         const char *name = datagram.constData() + 44;
         e.m_name = QString::fromLatin1(name, int(qstrnlen(name, NameSize)));
     }
-    e.m_ip = QStringLiteral("%1.%2.%3.%4").arg(d[36]).arg(d[37]).arg(d[38]).arg(d[39]);
+    e.m_ip = Ipv4::fromBytes(d + 36);
     e.m_mac = uncharToQstring(d, 34, 28, QStringLiteral("-"));
     e.m_firmware = QStringLiteral("%1.%2").arg(be16(d + 24)).arg(be16(d + 26));
     e.m_password = be32(d + 40) == 1 ? GetStr(8002) : GetStr(8003);
@@ -71,10 +72,12 @@ QString uncharToQstring(const unsigned char *data, int end, int start, const QSt
 {
     if (start > end || start < 0 || !data)
         return QString();
+    static const char digits[] = "0123456789abcdef";
     QString text;
     text.reserve((end - start) * (2 + separator.size()));
     for (int i = start; i < end; ++i) {
-        text += QStringLiteral("%1").arg(data[i], 2, 16, QLatin1Char('0'));
+        text += QLatin1Char(digits[data[i] >> 4]);
+        text += QLatin1Char(digits[data[i] & 15]);
         if (i + 1 < end)
             text += separator;
     }

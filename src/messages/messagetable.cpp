@@ -1,5 +1,6 @@
 #include "messages/messagetable.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -288,17 +289,26 @@ Table buildTable()
     return t;
 }
 
+// The table ordered by id for lookups; where an id stands twice, the entry
+// first in table order comes first, as a scan of the table would find it.
+Table sortedTable()
+{
+    Table t = buildTable();
+    std::stable_sort(t.begin(), t.end(), [](const MessageEntry &a, const MessageEntry &b) { return a.id < b.id; });
+    return t;
+}
+
 } // namespace
 
 QString GetEnglishStr(unsigned int id)
 {
-    // Built once on first use (thread-safe static), released at exit.
-    static const Table table = buildTable();
-    for (const MessageEntry &entry : table) {
-        if (entry.id == id)
-            return entry.text;
-    }
-    return QString();
+    // Built once on first use (thread-safe static), released at exit. The
+    // .inf writer looks up some two hundred texts per file, so a lookup is a
+    // binary search rather than a scan.
+    static const Table table = sortedTable();
+    const auto it = std::lower_bound(table.begin(), table.end(), id,
+                                     [](const MessageEntry &entry, unsigned int key) { return entry.id < key; });
+    return it != table.end() && it->id == id ? it->text : QString();
 }
 
 QString GetStr(unsigned int id)

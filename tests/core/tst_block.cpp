@@ -50,8 +50,8 @@ private Q_SLOTS:
         QTest::newRow("mode 2, address assignment 1") << 30203 << "11 02, 32 00000001" << "mode=2, ipMode=1";
         QTest::newRow("mode 3, address assignment 2") << 30203 << "11 03, 32 00000002" << "mode=3, ipMode=2";
         QTest::newRow("mode 4 is 0, address assignment 3 is DHCP") << 30203 << "11 04, 32 00000003" << "mode=0, ipMode=1";
-        QTest::newRow("name to its zero, addresses in dotted order") << 30203 << "12 4757002d, 36 0a000001 ffffff00 0a0000fe 08080804 00000000"
-            << "name=GW, ip=10.0.0.1, mask=255.255.255.0, gateway=10.0.0.254, dns1=8.8.8.4, dns2=0.0.0.0";
+        QTest::newRow("name to its zero, addresses in dotted order") << 30203 << "12 4757002d, 36 0a000001 ffffff00 0a0000fe c8096364 00000000"
+            << "name=GW, ip=10.0.0.1, mask=255.255.255.0, gateway=10.0.0.254, dns1=200.9.99.100, dns2=0.0.0.0";
         QTest::newRow("name of 20 bytes without a zero") << 30203 << "12 4142434445464748494a4b4c4d4e4f5051525354" << "name=ABCDEFGHIJKLMNOPQRST";
         QTest::newRow("all-ones addresses read as their defaults") << 30203 << "36 " + QString(40, 'f')
             << "ip=192.168.0.10, mask=255.255.255.0, gateway=192.168.0.1, dns1=0.0.0.0, dns2=0.0.0.0";

@@ -1,20 +1,31 @@
 // The ".inf" configuration file: every rule of the writer and the reader as a row, refusals, round trips that
-// compare whole records field by field, the file helpers and the model catalogue.
+// compare whole records field by field, the file helpers, files saved as a batch and the model catalogue.
 #include "config/configure.h"
 #include "config/globals.h"
 #include "config/inffile.h"
 #include "config/modelcatalogue.h"
+#include "config/savebatch.h"
 #include "support/configfields.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace ConfigFields;
 using Status = InfFile::Status;
 
 namespace {
+// Neither what the system makes a new file with nor what a temporary file starts with.
+const QFile::Permissions kReadWriteGroupReads = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+
 // A configuration of `model` with `edits` applied (lists of one entry each unless the edits say otherwise).
 QString written(int model, const QString &edits, int *mode = nullptr)
 {
@@ -278,6 +289,104 @@ private Q_SLOTS:
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(InfFile::MaxFileSize + 1));
         QVERIFY(InfFile::readFile(huge.fileName(), back = QString()) == Status::TooLarge && back.isEmpty());
         QCOMPARE(InfFile::messageId(Status::TooLarge), 4313u);
+    }
+
+    // What a batch leaves where: each case prepares the directory, adds its file and commits (or not).
+    // Devices and pipes are made inside the test's directory: one renamed over by mistake is its own.
+    void saveBatch_data()
+    {
+        QTest::addColumn<QString>("setup"); // what stands at a.inf before
+        QTest::addColumn<bool>("commit");
+        QTest::addColumn<bool>("added");
+        QTest::addColumn<QString>("after"); // what a.inf gives afterwards, "-" when it cannot be opened
+        QTest::addColumn<QStringList>("files"); // every name in the directory afterwards
+        const QStringList one{"a.inf"};
+        QTest::newRow("new file") << "" << true << true << "new" << one;
+        QTest::newRow("old file replaced") << "old" << true << true << "new" << one;
+        QTest::newRow("not committed: nothing changes") << "old" << false << true << "old" << one;
+        QTest::newRow("not committed, no file before") << "" << false << true << "-" << QStringList();
+        QTest::newRow("link: its target is replaced") << "link" << true << true << "new" << QStringList{"a.inf", "b.inf"};
+        QTest::newRow("a pipe is written to as it is") << "pipe" << true << true << "new" << one;
+        QTest::newRow("a device that takes nothing") << "full" << true << false << "" << one;
+        QTest::newRow("a directory is refused") << "dir" << true << false << "-" << one;
+        QTest::newRow("directory missing") << "nodir" << true << false << "-" << QStringList();
+    }
+
+    void saveBatch()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, commit);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.inf");
+        const QByteArray name = QFile::encodeName(path);
+        QFile old(setup == "link" ? dir.filePath("b.inf") : path);
+        if (setup == "old" || setup == "link")
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3 && old.setPermissions(kReadWriteGroupReads));
+        old.close();
+        if (setup == "link")
+            QVERIFY(QFile::link(old.fileName(), path));
+        if (setup == "dir")
+            QVERIFY(QDir(dir.path()).mkdir("a.inf"));
+        if (setup == "full" && ::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 7)) != 0) // as /dev/full
+            QSKIP("no device can be made here (not root)");
+        int pipe = -1;
+        if (setup == "pipe") {
+            QVERIFY(::mkfifo(name.constData(), 0666) == 0);
+            pipe = ::open(name.constData(), O_RDONLY | O_NONBLOCK); // a reader, so that the writer does not wait
+            QVERIFY(pipe >= 0);
+        }
+        struct stat before {};
+        ::lstat(name.constData(), &before);
+        {
+            SaveBatch batch;
+            QFETCH(bool, added);
+            QCOMPARE(batch.add(setup == "nodir" ? dir.filePath("none/a.inf") : path, "new"), added);
+            if (commit)
+                QCOMPARE(batch.commit(), QStringList());
+        }
+        QFETCH(QString, after);
+        QFile back(path);
+        QByteArray got(16, '\0');
+        if (setup == "pipe") {
+            got.resize(int(::read(pipe, got.data(), size_t(got.size()))));
+            ::close(pipe);
+        } else if (setup == "full") {
+            got.clear(); // a full device reads as endless zeros
+        } else {
+            got = back.open(QIODevice::ReadOnly) ? back.readAll() : QByteArray("-");
+        }
+        QCOMPARE(QString::fromLatin1(got), after);
+        QFETCH(QStringList, files);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System), files);
+        if (setup == "old" || setup == "link") // a file that existed keeps who may read it
+            QCOMPARE(QFile(old.fileName()).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), kReadWriteGroupReads);
+        struct stat now {};
+        ::lstat(name.constData(), &now);
+        if (setup == "link" || setup == "pipe" || setup == "full") // still the link, the pipe, the device
+            QCOMPARE(now.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    }
+
+    // More files than are held open at once, and a directory gone before the commit.
+    void saveBatchMany()
+    {
+        QTemporaryDir dir;
+        QSaveFile probe(dir.filePath("probe"));
+        QVERIFY(probe.open(QIODevice::WriteOnly) && probe.commit());
+        SaveBatch batch;
+        QStringList names;
+        for (int i = 0; i <= SaveBatch::MaxPending; ++i) {
+            names << QString("%1.inf").arg(i, 3, 10, QChar('0'));
+            QVERIFY(batch.add(dir.filePath(names.last()), QByteArray::number(i)));
+        }
+        QDir(dir.path()).mkdir("gone");
+        QVERIFY(batch.add(dir.filePath("gone/x.inf"), "x"));
+        QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
+        QCOMPARE(batch.commit(), QStringList{dir.filePath("gone/x.inf")});
+        QCOMPARE(QDir(dir.path()).entryList({"*.inf"}, QDir::Files | QDir::Hidden), names);
+        QFile last(dir.filePath(names.last()));
+        QVERIFY(last.open(QIODevice::ReadOnly) && last.readAll() == QByteArray::number(SaveBatch::MaxPending));
+        // A new file is made as the window's Save makes one.
+        QCOMPARE(last.permissions(), QFileInfo(probe.fileName()).permissions());
     }
 
     void catalogue()

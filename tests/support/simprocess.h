@@ -65,6 +65,10 @@ public:
     static QString uniqueLoopbackIp(int index = 0);
     static QByteArray hex(const QJsonObject &entry);
 
+    // The simulator's process id (a benchmark reads what processor time it
+    // took); 0 when it is not running.
+    qint64 processId() const { return m_process ? m_process->processId() : 0; }
+
 private:
     QString logPath() const;
     QString stateDir() const;

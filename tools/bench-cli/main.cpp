@@ -1,13 +1,16 @@
 // Times zuv-cfg as a process against simulated gateways inside throwaway
 // network namespaces (root only): a range scan of a /22 beside the same scan
 // run in-process by the core, and a backup of 50 gateways beside 50 single
-// reads run one after another.
+// reads run one after another, with the processor time zuv-cfg and the
+// simulator took for each: the simulator plays every gateway on the same
+// processors as zuv-cfg, which real gateways do not.
 #include "discovery/devicesearch.h"
 #include "support/netlab.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -18,9 +21,14 @@
 
 #include <algorithm>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int Repeats = 3;
+// A backup takes tens of milliseconds, so it is run often enough for its median to hold still.
+constexpr int BackupRepeats = 11;
 
 QString cli()
 {
@@ -75,6 +83,28 @@ Timed runCoreScan(const QList<QHostAddress> &targets)
     return t;
 }
 
+// Processor time, in ms, of the children that ended so far (each zuv-cfg run).
+double childrenCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// Processor time, in ms, that process pid took so far; 0 when it cannot be read.
+double processCpuMs(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return 0;
+    // The fields after the command name, which ends with the last ')': utime and stime are the 12th and 13th.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return (fields[11].toDouble() + fields[12].toDouble()) * 1e3 / double(sysconf(_SC_CLK_TCK));
+}
+
 struct Summary {
     qint64 min = 0, median = 0, max = 0;
     int worstCount = 0;
@@ -95,18 +125,17 @@ QString line(const QString &what, const Summary &s, int of)
 }
 
 // Builds a lab whose gateways hold `addresses`, with these faults; the process stays in its pc namespace.
-bool labWith(NetLab &lab, const QStringList &addresses, QString &error, const QJsonObject &faults = {})
+SimProcess *labWith(NetLab &lab, const QStringList &addresses, QString &error, const QJsonObject &faults = {})
 {
     NetLab::Topology topo;
     topo.gatewayAddresses = addresses;
     QJsonArray config;
     for (const QString &ip : addresses)
         config.append(QJsonObject{{"ip", ip}, {"faults", faults}});
-    if (!lab.up(topo) || !lab.inPcNamespace() || !lab.startSimulator(QJsonObject{{"gateways", config}})) {
+    SimProcess *sim = nullptr;
+    if (!lab.up(topo) || !lab.inPcNamespace() || !(sim = lab.startSimulator(QJsonObject{{"gateways", config}})))
         error = lab.errorText();
-        return false;
-    }
-    return true;
+    return sim;
 }
 
 } // namespace
@@ -175,7 +204,8 @@ int main(int argc, char **argv)
         for (int i = 1; i <= count; ++i)
             gateways << QString("10.77.1.%1").arg(i);
         NetLab lab;
-        if (!labWith(lab, gateways, error, faults)) {
+        const SimProcess *sim = labWith(lab, gateways, error, faults);
+        if (!sim) {
             out << "error: " << error << Qt::endl;
             return 1;
         }
@@ -183,6 +213,7 @@ int main(int argc, char **argv)
         QList<Timed> reads;
         QElapsedTimer all;
         all.start();
+        double toolCpu = childrenCpuMs(), simCpu = processCpuMs(sim->processId());
         for (const QString &ip : gateways) {
             reads << runCli({"read", ip, "-o", dir.filePath(ip + ".inf")}, "");
             reads.last().count = QFileInfo::exists(dir.filePath(ip + ".inf"));
@@ -192,8 +223,11 @@ int main(int argc, char **argv)
             }
         }
         const qint64 allReads = all.elapsed();
+        const double readCpu = (childrenCpuMs() - toolCpu) / count, readSimCpu = (processCpuMs(sim->processId()) - simCpu) / count;
+        toolCpu = childrenCpuMs();
+        simCpu = processCpuMs(sim->processId());
         QList<Timed> backups;
-        for (int i = 0; i < Repeats; ++i) {
+        for (int i = 0; i < BackupRepeats; ++i) {
             backups << runCli({"backup", dir.filePath(QString("site%1").arg(i)), "--range",
                                gateways.first() + "-" + gateways.last()},
                               "saved as");
@@ -202,6 +236,8 @@ int main(int argc, char **argv)
                 return 1;
             }
         }
+        const double backupCpu = (childrenCpuMs() - toolCpu) / BackupRepeats;
+        const double backupSimCpu = (processCpuMs(sim->processId()) - simCpu) / BackupRepeats;
         const Summary r = summarize(reads), b = summarize(backups);
         int saved = 0;
         for (const Timed &t : reads)
@@ -214,6 +250,10 @@ int main(int argc, char **argv)
             << line("zuv-cfg read IP -o FILE, each", Summary{r.min, r.median, r.max, saved}, count) << Qt::endl
             << line("zuv-cfg backup DIR --range", b, count) << (met ? "" : "  target missed")
             << QString("  (%1x one read)").arg(double(b.median) / double(r.median), 0, 'f', 2) << Qt::endl
+            << QString("processor time per run, ms: zuv-cfg read %1, backup %2; the simulator during a read %3, "
+                       "during a backup %4")
+                   .arg(readCpu, 0, 'f', 1).arg(backupCpu, 0, 'f', 1).arg(readSimCpu, 0, 'f', 1).arg(backupSimCpu, 0, 'f', 1)
+            << Qt::endl
             << Qt::endl;
     }
     return allMet ? 0 : 3;
