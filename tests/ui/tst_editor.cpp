@@ -436,22 +436,6 @@ private Q_SLOTS:
             QVERIFY(editor.isNull());
         }
     }
-
-    void closePromptSavesTheEditsAsTheyStand()
-    {
-        installModel(130200);
-        IsSave = true;
-        QPointer<Config> editor = new Config;
-        QStringList namesWhenAsked;
-        connect(editor->saveDialog(), &Dialog_Save::signal_download, this, [&] { namesWhenAsked << pConfigure->m_name; });
-        editor->show();
-        tabs(editor)->setCurrentIndex(1);
-        editor->findChild<QLineEdit *>("lineEdit_Name")->setText("Edited");
-        PromptAnswerer answer("bt_yes");
-        editor->close();
-        QVERIFY(answer.seen == 1 && !IsSave && (!editor || !editor->isVisible()));
-        QCOMPARE(namesWhenAsked, QStringList{"Edited"}); // the page left is stored before the save is asked for
-    }
 };
 
 QTEST_MAIN(TestEditor)
