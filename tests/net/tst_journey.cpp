@@ -8,7 +8,6 @@
 #include "editor/config.h"
 #include "editor/dialog_load.h"
 #include "messages/messagetable.h"
-#include "support/editordriver.h"
 #include "support/gatewaybench.h"
 #include "support/messagespy.h"
 #include "support/netlab.h"
@@ -18,7 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -136,7 +135,7 @@ private Q_SLOTS:
         QTest::mouseClick(child<QPushButton>(m_window.get(), "bt_Configure"), Qt::LeftButton);
         QVERIFY(answerer->handled() == 1 && spy.texts().isEmpty() && onlyEditor());
         QCOMPARE(commandsOf(m_sim->tcpFrames(kIpA)), (QList<int>{7, 5, 13}));
-        EditorDriver::tabs(onlyEditor())->setCurrentIndex(1);
+        child<QTabWidget>(onlyEditor(), "tabWidget")->setCurrentIndex(1);
         QCOMPARE(child<QLineEdit>(onlyEditor(), "lineEdit_Name")->text(), QStringLiteral("Hall-A"));
     }
 
@@ -146,7 +145,8 @@ private Q_SLOTS:
         STEP_GUARD();
         Config *editor = onlyEditor();
         QVERIFY(editor);
-        EditorDriver::type(child<QLineEdit>(editor, "lineEdit_Name"), QStringLiteral("Journey-1"));
+        child<QLineEdit>(editor, "lineEdit_Name")->setText(QStringLiteral("Journey-1"));
+        QTest::keyClick(child<QLineEdit>(editor, "lineEdit_Name"), Qt::Key_Return);
         const int before = m_sim->tcpFrames(kIpA).size();
         MessageSpy spy;
         spy.answerNext(QMessageBox::Ok); // "Save successfully!"

@@ -9,16 +9,26 @@
 #include "editor/mydialog2.h"
 #include "messages/messagetable.h"
 #include "support/configfields.h"
-#include "support/editordriver.h"
 #include "support/messagespy.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-using namespace EditorDriver;
-
 namespace {
 QStringList said(unsigned id) { return {GetStr(id)}; }
+
+// Makes a configuration of `code` current, serial ports as a new one has them.
+void installModel(int code, int commMode = 0)
+{
+    auto *c = new CConfigure;
+    c->m_modelCode = code;
+    static_cast<CEthernet &>(*c) = {"GW", 0, "192.168.0.10", "255.255.255.0", "192.168.0.1", "0.0.0.0", "0.0.0.0"};
+    for (CSerialPort &serial : c->m_serial)
+        serial = {3, 0, 0, 0, 10, 300, 0};
+    c->m_advance.m_highPort = QStringLiteral("502");
+    installConfigure(c);
+    g_commMode = commMode;
+}
 
 // Presses `button` of each modal close prompt; after 150 looks closes any modal, so nothing blocks.
 struct PromptAnswerer {
@@ -56,32 +66,37 @@ class TestEditor : public QObject
     void act(const QString &step)
     {
         const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1), name = arg.section('=', 0, 0), value = arg.section('=', 1);
-        if (verb == "page")
-            tabs(ed)->setCurrentIndex(arg.toInt());
-        else if (verb == "set")
+        if (verb == "page") {
+            w<QTabWidget>("tabWidget")->setCurrentIndex(arg.toInt());
+        } else if (verb == "set" || verb == "type") {
             w<QLineEdit>(name)->setText(value);
-        else if (verb == "type")
-            finish(w<QLineEdit>(name), value);
-        else if (verb == "choose")
-            choose(w<QComboBox>(name), value.toInt());
-        else if (verb == "show")
+            if (verb == "type")
+                Q_EMIT w<QLineEdit>(name)->editingFinished();
+        } else if (verb == "choose" || verb == "show") {
             w<QComboBox>(name)->setCurrentIndex(value.toInt());
-        else if (verb == "check")
+            if (verb == "choose") // as a click in the open list, also on the item shown
+                Q_EMIT w<QComboBox>(name)->activated(value.toInt());
+        } else if (verb == "check") {
             w<QCheckBox>(name)->setChecked(value == "1");
-        else if (verb == "click")
+        } else if (verb == "click") {
             w<QAbstractButton>(name)->click();
-        else if (verb == "ip")
-            typeAddress(w<MyIPCtrl>(name), value);
-        else if (verb == "row")
+        } else if (verb == "ip") { // the fields beyond the parts given stay empty
+            auto *ctrl = w<MyIPCtrl>(name);
+            ctrl->clearEdit();
+            const QStringList parts = value.split('.', Qt::SkipEmptyParts);
+            for (int i = 0; i < parts.size() && i < 4; ++i)
+                ctrl->findChild<QLineEdit *>(QStringLiteral("lineEdit_%1").arg(i))->setText(parts[i]);
+        } else if (verb == "row") {
             Q_EMIT w<QTableWidget>(name)->cellClicked(value.toInt(), 0);
-        else if (verb == "activate")
+        } else if (verb == "activate") {
             Q_EMIT w<QTableWidget>(name)->cellActivated(value.toInt(), 0);
-        else if (verb == "current")
+        } else if (verb == "current") {
             w<QTableWidget>(name)->setCurrentCell(value.toInt(), 0);
-        else if (verb == "yes")
+        } else if (verb == "yes") {
             spy.answerNext(QMessageBox::Yes);
-        else
+        } else {
             qFatal("no action %s", qPrintable(step));
+        }
     }
 
     // What `key` reads now: "saved" (IsSave), "hints" (notices opened), "on|text|index|count|checked:WIDGET",
@@ -93,8 +108,13 @@ class TestEditor : public QObject
         if (key == "hints")
             return QString::number(ed->findChildren<MyDialog2 *>().size());
         const QString kind = key.section(':', 0, 0), name = key.section(':', 1);
-        if (kind == "row")
-            return rowTexts(w<QTableWidget>(name.section('.', 0, 0)), name.section('.', 1).toInt()).join('|');
+        if (kind == "row") {
+            const auto *table = w<QTableWidget>(name.section('.', 0, 0));
+            QStringList cells;
+            for (int column = 0, row = name.section('.', 1).toInt(); column < table->columnCount(); ++column)
+                cells << (table->item(row, column) ? table->item(row, column)->text() : QString());
+            return cells.join('|');
+        }
         if (kind == key)
             return ConfigFields::pick(*pConfigure, g_commMode, key + '=').value(0).section('=', 1);
         QWidget *widget = w(name);
@@ -414,7 +434,7 @@ private Q_SLOTS:
             QPointer<Config> editor = new Config;
             QSignalSpy save(editor.data(), &Config::signal_save);
             editor->show();
-            tabs(editor)->setCurrentIndex(4);
+            editor->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(4);
             editor->findChild<QLineEdit *>("lineEdit_resptimeout")->setText("1200");
             editor->findChild<QPushButton *>("bt_ok")->click();
             QCOMPARE(spy.texts(), c.choice.isEmpty() ? said(4312) : QStringList());
