@@ -276,7 +276,7 @@ private Q_SLOTS:
         const QString saved = m_dir.filePath("window.inf"), read = m_dir.filePath("read.inf");
         {
             MessageSpy spy;
-            const auto window = GatewayBench::window({Gateway(ip, model, password)});
+            const auto window = GatewayBench::window({Gateway{ip, model, password}});
             select(*window, 0);
             savefilename = saved;
             ModalAnswerer typist([&](QWidget *modal) { return answerPassword(modal, password); });

@@ -229,9 +229,9 @@ private Q_SLOTS:
         const QByteArray name = QByteArray::fromHex("c4d6dce9ff") + QByteArray(15, 'x');
         LAB_UP(NetLab::Topology{}, (QJsonArray{QJsonObject{{"ip", "10.77.0.2"}, {"model", 130400}, {"firmware", "2.3"},
             {"faults", QJsonObject{{"udp_repeat", 3000}, {"udp_repeat_within_ms", 1000}, {"name_hex", QString::fromLatin1(name.toHex())}}}}}));
-        QList<GatewayBench::Gateway> gateways{GatewayBench::Gateway(QStringLiteral("10.77.0.2"), 130400)};
+        QList<GatewayBench::Gateway> gateways{GatewayBench::Gateway{QStringLiteral("10.77.0.2"), 130400}};
         for (int i = 1; i < Listed; ++i)
-            gateways << GatewayBench::Gateway(QStringLiteral("10.81.%1.%2").arg(i / 200).arg(i % 200 + 1), 130200);
+            gateways << GatewayBench::Gateway{QStringLiteral("10.81.%1.%2").arg(i / 200).arg(i % 200 + 1), 130200};
         auto w = GatewayBench::window(gateways);
         GatewayBench::select(*w, 0);
         MessageSpy spy;

@@ -58,7 +58,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, message);
         QFETCH(QList<int>, commands);
-        const Gateway gateway(SimProcess::uniqueLoopbackIp(), 30103, QStringLiteral("abcdefABC012"));
+        const Gateway gateway{SimProcess::uniqueLoopbackIp(), 30103, QStringLiteral("abcdefABC012")};
         SimProcess sim;
         QVERIFY2(sim.start(simConfig(gateway)), qPrintable(sim.errorText()));
         auto w = window({gateway});
@@ -102,8 +102,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, frame);
         const QString ip = SimProcess::uniqueLoopbackIp();
         SimProcess sim;
-        QVERIFY2(sim.start(simConfig(Gateway(ip))), qPrintable(sim.errorText()));
-        auto w = window({Gateway(ip)});
+        QVERIFY2(sim.start(simConfig(Gateway{ip})), qPrintable(sim.errorText()));
+        auto w = window({Gateway{ip}});
         w->equipmentList().first()->m_status = GetStr(status);
         select(*w, 0);
         MessageSpy spy;
@@ -139,7 +139,7 @@ private Q_SLOTS:
     {
         QFETCH(QList<QByteArray>, datagrams);
         QFETCH(bool, taken);
-        auto w = window({Gateway("10.0.0.1"), Gateway("10.0.0.2")});
+        auto w = window({Gateway{"10.0.0.1"}, Gateway{"10.0.0.2"}});
         select(*w, 1);
         const QStringList before0 = row(*w, 0), before1 = row(*w, 1);
         const QHostAddress local(SimProcess::uniqueLoopbackIp(1));
@@ -167,11 +167,11 @@ private Q_SLOTS:
     void handOverDropsTheSelection()
     {
         QFETCH(bool, saveOn);
-        auto w = window({Gateway("10.0.0.1"), Gateway("10.0.0.2"), Gateway("10.0.0.3")});
+        auto w = window({Gateway{"10.0.0.1"}, Gateway{"10.0.0.2"}, Gateway{"10.0.0.3"}});
         select(*w, 2);
         QVERIFY(w->findChild<QPushButton *>("bt_Configure")->isEnabled());
         w->setBtStatus(w->findChild<QPushButton *>("bt_Save"), saveOn);
-        auto w2 = window({Gateway("10.1.0.1"), Gateway("10.1.0.2")});
+        auto w2 = window({Gateway{"10.1.0.1"}, Gateway{"10.1.0.2"}});
         QVector<CEquipment *> handed{w2->equipmentList().begin(), w2->equipmentList().end()};
         const QStringList first = row(*w2, 0);
         w->Slot_ClearWidget(handed);

@@ -296,7 +296,7 @@ private Q_SLOTS:
         QFETCH(int, boundMs);
         const QString ip = SimProcess::uniqueLoopbackIp();
         SimProcess sim;
-        START(sim, Gateway(ip, 130200, gatewayPassword), faults);
+        START(sim, Gateway{ip, 130200, gatewayPassword}, faults);
         pConfigure->m_ip = address;
         g_appointIpAddr = ip;
         IsTrue = !gatewayPassword.isEmpty();
@@ -334,7 +334,7 @@ private Q_SLOTS:
     {
         const QString ip = SimProcess::uniqueLoopbackIp();
         SimProcess sim;
-        START(sim, Gateway(ip, 130400));
+        START(sim, Gateway{ip, 130400});
         installConfigure(working(130400, 6));
         g_appointIpAddr = ip;
         software = QStringLiteral("1.1");
@@ -430,7 +430,7 @@ private Q_SLOTS:
     // first, under the configuration's model, without reading the gateway.
     void closePromptSavesTheEdits()
     {
-        const Gateway gateway(SimProcess::uniqueLoopbackIp(), 130400);
+        const Gateway gateway{SimProcess::uniqueLoopbackIp(), 130400};
         SimProcess sim;
         START(sim, gateway, {}, {{"name", "From-gateway"}});
         auto w = window({gateway});
@@ -478,7 +478,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         const QString path = m_dir->filePath(QStringLiteral("refused.inf"));
         QCOMPARE(InfFile::writeFile(path, text), InfFile::WriteStatus::Written);
-        auto w = window(selected ? QList<Gateway>{Gateway("127.0.0.1", selected, QString(), prohibited)} : QList<Gateway>());
+        auto w = window(selected ? QList<Gateway>{Gateway{"127.0.0.1", selected, QString(), prohibited}} : QList<Gateway>());
         if (selected != 0)
             select(*w, 0);
         CConfigure *const before = pConfigure;
