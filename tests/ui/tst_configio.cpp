@@ -176,42 +176,31 @@ private Q_SLOTS:
     // makes the gateway's model the one the editor's close prompt saves under, also after Save read it.
     void readFromTheWindow_data()
     {
-        QTest::addColumn<int>("modelCode");
         QTest::addColumn<QString>("password"); // the gateway's, also typed; "-": the dialog is cancelled
         QTest::addColumn<QJsonObject>("faults");
         QTest::addColumn<int>("how"); // 0 Configure, 1 Save (reads first), 2 listed prohibited, 3 listed as other equipment
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("taken"); // the gateway's configuration became the current one
         QTest::addColumn<int>("boundMs");
-        struct Row {
-            const char *name;
-            int model;
-            const char *password;
-            QJsonObject faults;
-            int how;
-            QString message;
-            bool taken;
-            int boundMs;
+        const auto row = [](const char *name, const QString &password, const QJsonObject &faults, int how, const QString &message,
+                            bool taken = false, int boundMs = 3000) {
+            QTest::newRow(name) << password << faults << how << message << taken << boundMs;
         };
-        const QJsonObject none, refused{{"tcp_refuse", true}};
-        const QList<Row> rows{
-            {"connection refused", 30203, "", refused, 0, GetStr(4018), false, 3000},
-            {"connection refused, via Save: nothing saved", 30203, "", refused, 1, GetStr(4018), false, 3000},
-            {"keep-alive with a wrong header: what was read is dropped", 30203, "", {{"keepalive_bad_header", true}}, 0, GetStr(4022), false, 3000},
-            {"password rejected", 30203, "pw12", {{"pw_reject", true}}, 0, GetStr(4014), false, 3000},
-            {"password dialog cancelled", 30203, "-", none, 0, "", false, 3000},
-            {"remote configuration prohibited", 30203, "", none, 2, GetStr(4017), false, 1000},
-            {"other equipment is not read", 30203, "", none, 3, "", false, 1000},
-            // The fixed block is complete at its size, whatever the length says.
-            {"length FFFFFFFF, fixed, via Save", 30203, "", {{"read_length", 4294967295.0}}, 1, kSaved, true, Wait},
-        };
-        for (const Row &r : rows)
-            QTest::newRow(r.name) << r.model << QString::fromLatin1(r.password) << r.faults << r.how << r.message << r.taken << r.boundMs;
+        const QJsonObject refused{{"tcp_refuse", true}};
+        row("connection refused", "", refused, 0, GetStr(4018));
+        row("connection refused, via Save: nothing saved", "", refused, 1, GetStr(4018));
+        row("keep-alive with a wrong header: what was read is dropped", "", {{"keepalive_bad_header", true}}, 0, GetStr(4022));
+        row("password rejected", "pw12", {{"pw_reject", true}}, 0, GetStr(4014));
+        row("password dialog cancelled", "-", {}, 0, "");
+        row("remote configuration prohibited", "", {}, 2, GetStr(4017), false, 1000);
+        row("other equipment is not read", "", {}, 3, "", false, 1000);
+        // The fixed block is complete at its size, whatever the length says.
+        row("length FFFFFFFF, fixed, via Save", "", {{"read_length", 4294967295.0}}, 1, kSaved, true, Wait);
     }
 
     void readFromTheWindow()
     {
-        QFETCH(int, modelCode);
+        const int modelCode = 30203;
         QFETCH(QString, password);
         QFETCH(QJsonObject, faults);
         QFETCH(int, how);
@@ -249,8 +238,7 @@ private Q_SLOTS:
             QCOMPARE(QString::number(g_commMode) + Mode, QStringLiteral("3HW-P02"));
             return;
         }
-        // What the gateway answered to the request, not bytes it sent out of turn; the model the editor's close
-        // prompt saves under is the gateway's, also after Save read it.
+        // The model the editor's close prompt saves under is the gateway's, also after Save read it.
         QVERIFY(pConfigure && pConfigure != before);
         QCOMPARE(QStringList({QString::number(pConfigure->m_modelCode), pConfigure->m_name, pConfigure->m_ip,
                               QString::number(pConfigure->m_advance.m_aliveTime), Mode}),
@@ -268,20 +256,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address"); // the configuration's own IP address
         QTest::addColumn<QString>("message");
         QTest::addColumn<QList<int>>("commands"); // as the gateway received them
-        QTest::addColumn<int>("boundMs");
         const QString ok = QStringLiteral("192.168.5.5"), success = GetStr(15005);
         const QJsonObject none;
         const QList<int> written{6, 14}, asked{7};
-        QTest::newRow("no password") << none << "" << "" << "" << ok << success << written << 3000;
-        QTest::newRow("kept password changed on the gateway") << none << "pw12" << "old1" << "" << ok << GetStr(4314) << asked << 3000;
-        QTest::newRow("typed password rejected") << none << "pw12" << "" << "nope" << ok << GetStr(4014) << asked << 3000;
-        QTest::newRow("password dialog closed") << none << "pw12" << "" << "-" << ok << "" << QList<int>() << 3000;
+        QTest::newRow("no password") << none << "" << "" << "" << ok << success << written;
+        QTest::newRow("kept password changed on the gateway") << none << "pw12" << "old1" << "" << ok << GetStr(4314) << asked;
+        QTest::newRow("typed password rejected") << none << "pw12" << "" << "nope" << ok << GetStr(4014) << asked;
+        QTest::newRow("password dialog closed") << none << "pw12" << "" << "-" << ok << "" << QList<int>();
         QTest::newRow("gateway wants the password on the write's own connection")
-            << QJsonObject{{"require_auth", true}} << "pw12" << "" << "pw12" << ok << GetStr(5046) << QList<int>{7, 6} << 3000;
-        QTest::newRow("connection refused") << QJsonObject{{"tcp_refuse", true}} << "" << "" << "" << ok << GetStr(7001) << QList<int>() << 3000;
-        QTest::newRow("all-ones address: nothing sent") << none << "" << "" << "" << "255.255.255.255" << GetStr(5045) << QList<int>() << 3000;
+            << QJsonObject{{"require_auth", true}} << "pw12" << "" << "pw12" << ok << GetStr(5046) << QList<int>{7, 6};
+        QTest::newRow("connection refused") << QJsonObject{{"tcp_refuse", true}} << "" << "" << "" << ok << GetStr(7001) << QList<int>();
+        QTest::newRow("all-ones address: nothing sent") << none << "" << "" << "" << "255.255.255.255" << GetStr(5045) << QList<int>();
         QTest::newRow("block answered with code 5: no keep-alive frame") << QJsonObject{{"write_answer_code5", true}} << "pw12" << "pw12"
-                                                                         << "" << ok << GetStr(5047) << QList<int>{7, 6} << 3000;
+                                                                         << "" << ok << GetStr(5047) << QList<int>{7, 6};
     }
 
     void write()
@@ -293,7 +280,6 @@ private Q_SLOTS:
         QFETCH(QString, address);
         QFETCH(QString, message);
         QFETCH(QList<int>, commands);
-        QFETCH(int, boundMs);
         const QString ip = SimProcess::uniqueLoopbackIp();
         SimProcess sim;
         START(sim, Gateway{ip, 130200, gatewayPassword}, faults);
@@ -312,7 +298,7 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         editor->Download();
-        BOUNDED(clock, boundMs);
+        BOUNDED(clock, 3000);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(spy.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(answerer.handled(), typed.isEmpty() ? 0 : 1);
