@@ -10,6 +10,7 @@
 #include "editor/config.h"
 #include "editor/dialog_save.h"
 #include "messages/messagetable.h"
+#include "support/configfields.h"
 #include "support/gatewaybench.h"
 #include "support/messagespy.h"
 #include "support/simprocess.h"
@@ -45,21 +46,8 @@ const QByteArray kFile("Device_Mode\tHW-P02\nTransmission_Mode\t\tRTU_Slave\nEth
 const QString kSaved = QStringLiteral("Save successfully!");
 constexpr int Wait = CommandChannel::AnswerTimeoutMs + 2000; // the tool's own wait, with room for the simulator
 
-// A configuration with something in every list.
-CConfigure *working(int modelCode = 130200, int idMaps = 3)
-{
-    auto *c = new CConfigure;
-    c->m_modelCode = modelCode;
-    static_cast<CEthernet &>(*c) = {"Working copy", 1, "192.168.5.5", "255.255.255.0", "192.168.5.1", "8.8.4.4", "0.0.0.0"};
-    for (int n = 0; n < CConfigure::SerialCount; ++n)
-        c->m_serial[n] = {n % 9, n % 3, n % 2, 0, 20 + n, 400 + n, n};
-    for (int k = 0; k < idMaps; ++k)
-        c->m_idMaps << new CIDMap{QStringLiteral("10.9.0.%1").arg(k + 1), QString::number(5020 + k), k, k + 1, k + 9, k == 1, k * 2};
-    c->m_masters << new CSpecifiedMaster{QStringLiteral("10.9.1.1"), false};
-    c->m_requests << new CSpecifiedRequest{true, QStringLiteral("7"), false, QStringLiteral("4")};
-    c->m_advance = {"pw99", "502", 30, false, 90, {false, true}, {"", "10.0.0.1"}, {"", "10.0.0.9"}};
-    return c;
-}
+// A configuration with something in every field and list.
+CConfigure *working(int modelCode = 130200, int entries = 3) { return ConfigFields::rich(modelCode, entries, true).release(); }
 
 QByteArray lastFrame(const SimProcess &sim, const QString &ip, int command, const QString &dir)
 {
@@ -256,7 +244,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address"); // the configuration's own IP address
         QTest::addColumn<QString>("message");
         QTest::addColumn<QList<int>>("commands"); // as the gateway received them
-        const QString ok = QStringLiteral("192.168.5.5"), success = GetStr(15005);
+        const QString ok = QStringLiteral("10.1.2.3"), success = GetStr(15005);
         const QJsonObject none;
         const QList<int> written{6, 14}, asked{7};
         QTest::newRow("no password") << none << "" << "" << "" << ok << success << written;
@@ -311,7 +299,7 @@ private Q_SLOTS:
         UNCHANGED(before, snap);
         QVERIFY(!sim.waitForLog([&](const QList<QJsonObject> &) { return !sim.events("restart", ip).isEmpty(); }, 300));
         if (!editor)
-            QCOMPARE(sim.heldBlock(ip).mid(12, 12), QByteArray("Working copy"));
+            QCOMPARE(sim.heldBlock(ip).mid(12, 10), QByteArray("GW-130200\0", 10));
     }
 
     // The wait cursor shows only while the write blocks, never under a message. HW-P04 below firmware 2.0 takes
