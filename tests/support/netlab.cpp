@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -25,23 +26,22 @@ QString ipProgram()
     return path;
 }
 
+// Runs `ip args...`, bounded; the output, or on failure what went wrong with it, in `output`.
 bool runIp(const QStringList &args, QString *output)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(ipProgram(), args);
-    if (!p.waitForFinished(kCommandMs)) {
+    const bool finished = p.waitForFinished(kCommandMs);
+    if (!finished) {
         p.kill();
         p.waitForFinished(1000);
-        *output = QString("ip %1: no result within %2 ms").arg(args.join(' ')).arg(kCommandMs);
-        return false;
     }
-    *output = QString::fromLocal8Bit(p.readAll()).trimmed();
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *output = QString("ip %1: %2").arg(args.join(' '), *output);
-        return false;
-    }
-    return true;
+    *output = finished ? QString::fromLocal8Bit(p.readAll()).trimmed() : QString("no result within %1 ms").arg(kCommandMs);
+    if (finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    *output = QString("ip %1: %2").arg(args.join(' '), *output);
+    return false;
 }
 
 ino_t inodeOf(const char *path)
@@ -78,21 +78,14 @@ QString NetLab::unavailableReason()
 
 void NetLab::removeStaleNamespaces()
 {
-    QString out;
-    if (!runIp({"netns", "list"}, &out))
-        return;
-    for (const QString &line : out.split('\n')) {
-        const QString name = line.section(' ', 0, 0);
-        if (!name.startsWith(kPrefix))
-            continue;
-        // zuvlab<pid>-...: only namespaces of processes that are gone.
-        const QString pid = name.mid(kPrefix.size()).section('-', 0, 0);
-        bool ok = false;
-        pid.toInt(&ok);
-        if (ok && !QFile::exists("/proc/" + pid)) {
-            QString ignored;
-            runIp({"netns", "del", name}, &ignored);
-        }
+    QString out, ignored;
+    runIp({"netns", "list"}, &out);
+    // zuvlab<pid>-...: only namespaces of processes that are gone.
+    const QRegularExpression lab(QStringLiteral("^%1(\\d+)-\\S+").arg(kPrefix), QRegularExpression::MultilineOption);
+    for (auto it = lab.globalMatch(out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!QFile::exists("/proc/" + m.captured(1)))
+            runIp({"netns", "del", m.captured(0)}, &ignored);
     }
 }
 
