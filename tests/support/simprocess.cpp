@@ -130,14 +130,6 @@ QList<QJsonObject> SimProcess::tcpFrames(const QString &ip, const QString &dir) 
     });
 }
 
-QList<QByteArray> SimProcess::tcpBytes(const QString &ip, const QString &dir) const
-{
-    QList<QByteArray> bytes;
-    for (const QJsonObject &e : tcpFrames(ip, dir))
-        bytes.append(hex(e));
-    return bytes;
-}
-
 QList<QJsonObject> SimProcess::udpReceived(const QString &ip) const
 {
     return matching(log(), [&](const QJsonObject &e) { return e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == "recv"; });
