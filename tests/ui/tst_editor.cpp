@@ -234,12 +234,12 @@ private Q_SLOTS:
         row("choosing port 9 shows port 9", 0, "s9.resp=700", "page 4; choose combox_SelectPort=8", "text:lineEdit_resptimeout=700");
         row("time between characters 1 and 30000 kept", 130200, "", "page 4; type lineEdit_chartimeout=1; choose combox_SelectPort=1; "
             "type lineEdit_chartimeout=30000", "s1.char=1, s2.char=30000, saved=1");
-        row("time between characters 0 is 1", 130200, "", "page 4; type lineEdit_chartimeout=0", "text:lineEdit_chartimeout=1, s1.char=1");
-        row("time between characters 30001 is 1", 130200, "", "page 4; type lineEdit_chartimeout=30001", "text:lineEdit_chartimeout=1, s1.char=1");
+        row("time between characters 0 and 30001 are 1", 130200, "s1.char=7, s2.char=7", "page 4; type lineEdit_chartimeout=0; "
+            "choose combox_SelectPort=1; type lineEdit_chartimeout=30001", "text:lineEdit_chartimeout=1, s1.char=1, s2.char=1");
         row("response timeout 300 and 60000 kept", 130200, "s1.resp=900, s2.resp=900", "page 4; type lineEdit_resptimeout=300; "
             "choose combox_SelectPort=1; type lineEdit_resptimeout=60000", "s1.resp=300, s2.resp=60000");
-        row("response timeout 299 is 300", 130200, "s1.resp=900", "page 4; type lineEdit_resptimeout=299", "text:lineEdit_resptimeout=300, s1.resp=300");
-        row("response timeout 60001 is 300", 130200, "s1.resp=900", "page 4; type lineEdit_resptimeout=60001", "text:lineEdit_resptimeout=300, s1.resp=300");
+        row("response timeout 299 and 60001 are 300", 130200, "s1.resp=900, s2.resp=900", "page 4; type lineEdit_resptimeout=299; "
+            "choose combox_SelectPort=1; type lineEdit_resptimeout=60001", "text:lineEdit_resptimeout=300, s1.resp=300, s2.resp=300");
         row("delay between polls 60000 kept, 60001 is 0", 130200, "s1.delay=9", "page 4; type lineEdit_delaypolls=60000; "
             "choose combox_SelectPort=1; type lineEdit_delaypolls=60001", "s1.delay=60000, s2.delay=0, text:lineEdit_delaypolls=0");
         row("the stored value typed again is no change", 130200, "", "page 4; type lineEdit_resptimeout=300", "s1.resp=300, saved=0");
@@ -321,8 +321,8 @@ private Q_SLOTS:
             "on:checkBox_4=1, on:lineEdit_slaveid6=0, on:lineEdit_functioncode6=1, on:bt_RequestAdd=1");
         row("Specify Request switched off", 30203, "requests=1", "page 5; check checkBox_4=1; check checkBox_3=0",
             "on:checkBox_4=0, on:lineEdit_slaveid6=0, on:bt_RequestAdd=0, requests=1");
-        row("slave ID with a letter", 30203, "", "page 5; type lineEdit_slaveid6=12a", "text:lineEdit_slaveid6=0", "5053");
-        row("slave ID beyond a byte", 30203, "", "page 5; type lineEdit_slaveid6=256", "text:lineEdit_slaveid6=0", "5053");
+        row("slave ID with a letter, then beyond a byte", 30203, "", "page 5; type lineEdit_slaveid6=12a; type lineEdit_slaveid6=256",
+            "text:lineEdit_slaveid6=0", "5053; 5053");
         row("slave ID 255, empty left alone", 30203, "", "page 5; type lineEdit_slaveid6=255; type lineEdit_functioncode6=16",
             "text:lineEdit_slaveid6=255, text:lineEdit_functioncode6=16");
         row("function code 7 is 1", 30203, "", "page 5; type lineEdit_functioncode6=7", "text:lineEdit_functioncode6=1");
