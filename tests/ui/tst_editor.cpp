@@ -9,6 +9,7 @@
 #include "editor/mydialog2.h"
 #include "messages/messagetable.h"
 #include "support/configfields.h"
+#include "support/gatewaybench.h"
 #include "support/messagespy.h"
 
 #include <QtTest>
@@ -30,21 +31,6 @@ void installModel(int code, int commMode = 0)
     g_commMode = commMode;
 }
 
-// Presses `button` of each modal close prompt; after 150 looks closes any modal, so nothing blocks.
-struct PromptAnswerer {
-    QTimer timer;
-    int seen = 0, looks = 0;
-    explicit PromptAnswerer(const QString &button)
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this, button] {
-            if (auto *prompt = qobject_cast<Dialog_Save *>(QApplication::activeModalWidget()); prompt && ++seen)
-                prompt->findChild<QPushButton *>(button)->click();
-            else if (++looks > 150 && QApplication::activeModalWidget())
-                QApplication::activeModalWidget()->close();
-        });
-        timer.start(20);
-    }
-};
 const QString kClear = QStringLiteral("This operation will clear the ID Mapping, whether to continue?");
 } // namespace
 
@@ -438,20 +424,21 @@ private Q_SLOTS:
             editor->findChild<QLineEdit *>("lineEdit_resptimeout")->setText("1200");
             editor->findChild<QPushButton *>("bt_ok")->click();
             QCOMPARE(spy.texts(), c.choice.isEmpty() ? said(4312) : QStringList());
-            Dialog_Load *choice = nullptr;
-            for (QWidget *top : QApplication::topLevelWidgets())
-                if (auto *load = qobject_cast<Dialog_Load *>(top); load && load->isVisible())
-                    choice = load;
+            Dialog_Load *choice = GatewayBench::visible<Dialog_Load>().value(0);
             QCOMPARE(choice != nullptr, !c.choice.isEmpty());
             if (choice) { // the shown page is stored first
                 QCOMPARE(pConfigure->m_serial[0].m_respTimeout, 1200);
                 choice->findChild<QPushButton *>(c.choice)->click();
             }
             QCOMPARE(save.count(), 1 - c.prompts);
-            PromptAnswerer answer("bt_no");
+            GatewayBench::ModalAnswerer answer([](QWidget *m) {
+                auto *prompt = qobject_cast<Dialog_Save *>(m);
+                if (prompt)
+                    prompt->findChild<QPushButton *>("bt_no")->click();
+                return prompt != nullptr;
+            });
             editor->findChild<QPushButton *>("bt_cancel")->click();
-            QTest::qWait(100);
-            QCOMPARE(answer.seen, c.prompts);
+            QCOMPARE(answer.handled(), c.prompts);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(editor.isNull());
         }
