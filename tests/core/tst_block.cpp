@@ -199,7 +199,9 @@ private Q_SLOTS:
         }
     }
 
-    // From a configuration with one entry in each list and empty addresses (sent as zeros).
+    // From a configuration with one entry in each list and empty addresses (sent as zeros). What the reader's
+    // rows pin and the round trips carry (every mode, address, baud rate, entry field) is not restated here:
+    // the rows are the writer's own rules (clamps, cuts, refusals, the fixed layout's packing, widths).
     void writer_data()
     {
         QTest::addColumn<int>("model");
@@ -210,41 +212,24 @@ private Q_SLOTS:
         const QString zeros12(24, '0');
         QTest::newRow("fixed header, mode 0") << 30203 << "" << 0 << "0 00000006 000004b8 000000 00" << "";
         QTest::newRow("packed header") << 130100 << "" << 0 << "0 00000006 000000d0" << "";
-        QTest::newRow("mode 1") << 30203 << "mode=1" << 0 << "8 00000001" << "";
-        QTest::newRow("mode 2") << 30203 << "mode=2" << 0 << "8 00000002" << "";
-        QTest::newRow("mode 3") << 30203 << "mode=3" << 0 << "8 00000003" << "";
         QTest::newRow("mode 4 is sent as 0") << 30203 << "mode=4" << 0 << "8 00000000" << "";
         QTest::newRow("mode -1 is sent as 0") << 30203 << "mode=-1" << 0 << "8 00000000" << "";
-        QTest::newRow("address assignment 1") << 30203 << "ipMode=1" << 0 << "32 00000001" << "";
-        QTest::newRow("address assignment 2") << 30203 << "ipMode=2" << 0 << "32 00000002" << "";
+        QTest::newRow("address assignment 1, which 3 would read as too") << 30203 << "ipMode=1" << 0 << "32 00000001" << "";
         QTest::newRow("address assignment 3 is sent as 0") << 30203 << "ipMode=3" << 0 << "32 00000000" << "";
         QTest::newRow("name cut to 20 bytes") << 30203 << "name=ABCDEFGHIJKLMNOPQRSTUV" << 0
             << "12 4142434445464748494a4b4c4d4e4f5051525354 00000000" << "name=ABCDEFGHIJKLMNOPQRSTUV";
         QTest::newRow("name of 19 and its zero") << 30203 << "name=ABCDEFGHIJKLMNOPQRS" << 0 << "12 4142434445464748494a4b4c4d4e4f50515253 00" << "";
-        QTest::newRow("addresses in dotted order") << 30203 << "ip=10.0.0.1, mask=255.255.255.0, gateway=10.0.0.254, dns1=8.8.4.4, dns2=1.2.3.4"
-            << 0 << "36 0a000001 ffffff00 0a0000fe 08080404 01020304" << "";
-        QTest::newRow("1200 and 230400") << 30203 << "s1.baud=0, s2.baud=8" << 0 << "56 000004b0, 64 00038400" << "";
-        QTest::newRow("2400 and 115200") << 30203 << "s1.baud=1, s2.baud=7" << 0 << "56 00000960, 64 0001c200" << "";
-        QTest::newRow("4800 and 57600") << 30203 << "s1.baud=2, s2.baud=6" << 0 << "56 000012c0, 64 0000e100" << "";
-        QTest::newRow("9600 and 38400") << 30203 << "s1.baud=3, s2.baud=5" << 0 << "56 00002580, 64 00009600" << "";
-        QTest::newRow("19200; index 9 is 1200") << 30203 << "s1.baud=4, s2.baud=9" << 0 << "56 00004b00, 64 000004b0" << "";
-        QTest::newRow("index -1 is 1200") << 30203 << "s1.baud=-1" << 0 << "56 000004b0" << "";
-        QTest::newRow("line bytes, two stop bits") << 30203 << "s1.data=8, s1.parity=4, s1.stop=1" << 0 << "60 08 04 02 00" << "";
-        QTest::newRow("line bytes, one stop bit") << 30203 << "s2.data=7, s2.parity=3, s2.stop=0" << 0 << "68 07 03 01 00" << "";
+        QTest::newRow("9600, which any unknown rate reads as, and 38400") << 30203 << "s1.baud=3, s2.baud=5" << 0 << "56 00002580, 64 00009600" << "";
+        QTest::newRow("baud index 9 and -1 are 1200") << 30203 << "s1.baud=9, s2.baud=-1" << 0 << "56 000004b0, 64 000004b0" << "";
+        QTest::newRow("line bytes as set, two and one stop bits") << 30203 << "s1.data=8, s1.parity=4, s1.stop=1, s2.data=7, s2.parity=3, s2.stop=0"
+            << 0 << "60 08 04 02 00, 68 07 03 01 00" << "";
         QTest::newRow("timing sent unclamped") << 30203 << "s1.char=30000, s1.resp=60000, s1.delay=60000, s2.resp=70000" << 0
             << "652 00007530 0000ea60 0000ea60, 668 00011170" << "";
-        QTest::newRow("mapping fields") << 30203 << "map1.ip=10.0.0.1, map1.port=502, map1.serial=1, map1.min=5, map1.max=5, map1.neg=1, map1.offset=247"
-            << 0 << "72 00000001 0a000001 000001f6 00000001 05 05 01 f7" << "";
-        QTest::newRow("master on serial 2") << 30203 << "master1.ip=10.0.2.1, master1.serial2=1" << 0 << "676 00000001 0a000201 00000001" << "";
         QTest::newRow("request on, slave id's low byte") << 30203 << "req1.slaveOn=1, req1.slave=300, req1.funcOn=1, req1.func=6" << 0 << "968 00000001 01 2c 01 06" << "";
-        QTest::newRow("request off") << 30203 << "req1.slave=7, req1.func=16" << 0 << "972 00 07 00 10" << "";
         QTest::newRow("password, port 65535, delay 65535") << 30203 << "password=pw, highPort=65535, serialDelay=65535" << 0
             << "1116 707700, 1136 0000ffff 0000ffff" << "";
         QTest::newRow("password NoNe goes as zeros and is emptied") << 30203 << "password=NoNe" << 0 << "1116 " + QString(40, '0') << "password=";
         QTest::newRow("password NONEX is a password") << 30203 << "password=NONEX" << 0 << "1116 4e4f4e455800" << "password=NONEX";
-        QTest::newRow("lists of 0") << 30203 << "maps=0, masters=0, requests=0" << 0 << "72 00000000, 676 00000000, 968 00000000" << "";
-        QTest::newRow("lists of 36 fill every slot") << 30203 << "maps=36, map36.ip=10.0.0.36, masters=36, master36.ip=10.0.2.36, requests=36, req36.slave=36"
-            << 0 << "72 00000024, 636 0a000024, 676 00000024, 960 0a000224, 968 00000024, 1112 00 24 00 00" << "";
         QTest::newRow("lists of 37: 36 sent, the record keeps 37") << 30203 << "maps=37, map37.ip=10.0.0.37, masters=37, requests=37, req37.slave=9"
             << 0 << "72 00000024, 652 00000000, 676 00000024, 968 00000024, 1116 0000" << "maps=37, masters=37, requests=37";
         QTest::newRow("RTU master drops masters and requests") << 30203 << "mode=1, masters=2, requests=2" << 0 << "676 00000000, 968 00000000" << "masters=0, requests=0";
@@ -255,10 +240,6 @@ private Q_SLOTS:
             << "1144 00000001 0a000001 0a000009 00000001 0a000101 0a000109 " + zeros12 << "";
         QTest::newRow("packed layout keeps each range's slot") << 130100 << ranges << 0
             << "144 " + zeros12 + zeros12 + " 00000001 0a000001 0a000009 " + zeros12 + " 00000001 0a000101 0a000109" << "";
-        QTest::newRow("packed entries follow one another") << 130100
-            << "s1.data=8, map1.ip=10.0.0.1, map1.serial=15, s1.resp=60000, master1.serial2=1, req1.func=16, password=qw, highPort=1502" << 0
-            << "56 000004b0 08 00 01 00, 64 00000001 0a000001 00000000 0000000f, 84 00000000 0000ea60, 96 00000001 00000000 00000001, "
-               "108 00000001 00000010, 116 7177, 136 000005de" << "";
         const QString ones = "255.255.255.255";
         QTest::newRow("all-ones IP address") << 130100 << "ip=" + ones << -1 << "" << "";
         QTest::newRow("all-ones subnet mask") << 30203 << "mask=" + ones << -2 << "" << "";

@@ -73,28 +73,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("model");
         QTest::addColumn<QString>("edits"); // of a configuration with one entry in each list
         QTest::addColumn<QString>("lines"); // "key=value" lines the file holds; "!key": no line of that key
+        // The words of each mode, address assignment, baud rate and parity are the reader's rows and the round
+        // trips': a file writes what it reads back. Here: the writer's own rules and the words the reader would
+        // take either way (older forms, anything but Enable).
         QTest::newRow("model name first, RTU slave") << 130200 << "mode=0" << "Device_Mode=KX500-DL-2RS, Transmission_Mode=RTU_Slave";
-        QTest::newRow("RTU master") << 130200 << "mode=1" << "Transmission_Mode=RTU_Master";
-        QTest::newRow("ASCII slave") << 130200 << "mode=2" << "Transmission_Mode=ASCII_Slave";
-        QTest::newRow("ASCII master") << 130200 << "mode=3" << "Transmission_Mode=ASCII_Master";
+        QTest::newRow("RTU master, which any other word reads as") << 130200 << "mode=1" << "Transmission_Mode=RTU_Master";
         QTest::newRow("mode 7 is RTU slave") << 130200 << "mode=7" << "Transmission_Mode=RTU_Slave";
         QTest::newRow("static address") << 130200 << "ipMode=0, ip=10.0.0.1" << "Assign_IP_Mode=Manually_Assign, IP_Address=10.0.0.1";
-        QTest::newRow("DHCP") << 130200 << "ipMode=1" << "Assign_IP_Mode=DHCP";
-        QTest::newRow("BOOTP") << 130200 << "ipMode=2" << "Assign_IP_Mode=BOOTP";
         QTest::newRow("assignment 3 is static") << 130200 << "ipMode=3" << "Assign_IP_Mode=Manually_Assign";
         QTest::newRow("name and password up to a blank") << 130200 << "name=GW 2, password=p w" << "Ethernet_Name=GW, Password=p";
-        QTest::newRow("1200 and 230400") << 130200 << "s1.baud=0, s2.baud=8" << "Port1_Baud_Rate=1200, Port2_Baud_Rate=230400";
-        QTest::newRow("2400 and 115200") << 130200 << "s1.baud=1, s2.baud=7" << "Port1_Baud_Rate=2400, Port2_Baud_Rate=115200";
-        QTest::newRow("4800 and 57600") << 130200 << "s1.baud=2, s2.baud=6" << "Port1_Baud_Rate=4800, Port2_Baud_Rate=57600";
-        QTest::newRow("9600 and 38400") << 130200 << "s1.baud=3, s2.baud=5" << "Port1_Baud_Rate=9600, Port2_Baud_Rate=38400";
         QTest::newRow("19200; index 9 is 1200") << 130200 << "s1.baud=4, s2.baud=9" << "Port1_Baud_Rate=19200, Port2_Baud_Rate=1200";
-        QTest::newRow("Odd and Even") << 130200 << "s1.parity=1, s2.parity=2" << "Port1_Check_Bit=Odd, Port2_Check_Bit=Even";
-        QTest::newRow("Mark and Space") << 130200 << "s1.parity=3, s2.parity=4" << "Port1_Check_Bit=Mark, Port2_Check_Bit=Space";
         QTest::newRow("None; parity 5 is None") << 130200 << "s1.parity=0, s2.parity=5" << "Port1_Check_Bit=None, Port2_Check_Bit=None";
         QTest::newRow("stop bits, data bits always 8") << 130200 << "s1.stop=1, s2.stop=0, s1.data=7"
             << "Port1_Stop_Bits=2, Port2_Stop_Bits=1, Port1_Data_BitS=8, Port2_Data_Bits=8";
-        QTest::newRow("timing of port 2") << 130200 << "s2.char=30000, s2.resp=60000, s2.delay=25"
-            << "Port2_Time_Interval_between_Characters=30000, Port2_Response_Timeout=60000, Port2_Delay_between_Polls=25";
         QTest::newRow("one port: no port 2") << 130100 << "" << "Port1_Baud_Rate=1200, !Port2_Baud_Rate, !Port2_Response_Timeout";
         QTest::newRow("four ports, none beyond") << 130400 << "s4.baud=3, s4.delay=40"
             << "Port4_Baud_Rate=9600, Port4_Data_Bits=8, Port4_Delay_between_Polls=40, !Port5_Baud_Rate";

@@ -25,30 +25,19 @@ namespace GatewayBench {
 
 namespace {
 
-CEquipment *entry(const Gateway &gateway)
+CEquipment *entry(const Gateway &g)
 {
-    auto *e = new CEquipment;
-    e->m_number = QStringLiteral("1");
-    e->m_name = QStringLiteral("Bench");
-    e->m_model = Catalogue::discoveryName(gateway.modelCode);
-    e->m_ip = gateway.ip;
-    e->m_mac = QStringLiteral("00-1a-2b-3c-4d-5e");
-    e->m_firmware = gateway.firmware;
-    e->m_password = gateway.password.isEmpty() ? QStringLiteral("None") : GetStr(4010);
-    e->m_status = gateway.prohibited ? GetStr(4013) : QStringLiteral("Allow configuration");
-    return e;
+    return new CEquipment{"1", "Bench", Catalogue::discoveryName(g.modelCode), g.ip, "00-1a-2b-3c-4d-5e", g.firmware,
+                          g.password.isEmpty() ? QStringLiteral("None") : GetStr(4010),
+                          g.prohibited ? GetStr(4013) : QStringLiteral("Allow configuration")};
 }
 
 } // namespace
 
 QJsonObject simConfig(const Gateway &gateway, const QJsonObject &faults, const QJsonObject &extra)
 {
-    QJsonObject g{{"ip", gateway.ip},
-                  {"model", gateway.modelCode},
-                  {"password", gateway.password},
-                  {"firmware", gateway.firmware},
-                  {"remote", !gateway.prohibited},
-                  {"faults", faults}};
+    QJsonObject g{{"ip", gateway.ip}, {"model", gateway.modelCode}, {"password", gateway.password}, {"firmware", gateway.firmware},
+                  {"remote", !gateway.prohibited}, {"faults", faults}};
     for (auto it = extra.begin(); it != extra.end(); ++it)
         g.insert(it.key(), it.value());
     return QJsonObject{{"gateways", QJsonArray{g}}};
@@ -118,33 +107,27 @@ ModalAnswerer::ModalAnswerer(std::function<bool(QWidget *)> act)
 bool answerPassword(QWidget *modal, const QString &password)
 {
     auto *dialog = qobject_cast<Dialog_Password *>(modal);
-    if (!dialog)
-        return false;
-    if (password.isEmpty()) {
+    if (dialog && password.isEmpty()) {
         dialog->close();
-        return true;
+    } else if (dialog) {
+        dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(password);
+        dialog->findChild<QPushButton *>(QStringLiteral("bt_ok"))->click();
     }
-    dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(password);
-    dialog->findChild<QPushButton *>(QStringLiteral("bt_ok"))->click();
-    return true;
+    return dialog;
 }
 
 bool answerFileDialog(QWidget *modal, const QString &path)
 {
     auto *dialog = qobject_cast<QFileDialog *>(modal);
-    if (!dialog)
-        return false;
-    if (path.isEmpty()) {
-        dialog->reject();
-        return true;
-    }
     // Typed as a user would: the dialog's own selection follows its directory listing, which loads later.
-    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    if (!name)
-        return false;
-    name->setText(path);
-    static_cast<QDialog *>(dialog)->accept(); // public in QDialog, checks the chosen name
-    return true;
+    auto *name = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+    if (dialog && path.isEmpty()) {
+        dialog->reject();
+    } else if (name) {
+        name->setText(path);
+        static_cast<QDialog *>(dialog)->accept(); // public in QDialog, checks the chosen name
+    }
+    return dialog && (path.isEmpty() || name);
 }
 
 QByteArray snapshot()

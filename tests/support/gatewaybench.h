@@ -21,11 +21,8 @@ class QWidget;
 namespace GatewayBench {
 
 struct Gateway {
-    Gateway(QString address, int code = 130400, QString pw = QString(), bool noRemote = false,
-            QString version = QStringLiteral("2.1"))
-        : ip(std::move(address)), modelCode(code), password(std::move(pw)), prohibited(noRemote), firmware(std::move(version))
-    {
-    }
+    Gateway(QString address, int code = 130400, QString pw = {}, bool noRemote = false, QString version = QStringLiteral("2.1"))
+        : ip(std::move(address)), modelCode(code), password(std::move(pw)), prohibited(noRemote), firmware(std::move(version)) {}
     QString ip;
     int modelCode;
     QString password; // empty: the gateway asks for none

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -25,23 +26,22 @@ QString ipProgram()
     return path;
 }
 
+// Runs `ip args...`, bounded; the output, or on failure what went wrong with it, in `output`.
 bool runIp(const QStringList &args, QString *output)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(ipProgram(), args);
-    if (!p.waitForFinished(kCommandMs)) {
+    const bool finished = p.waitForFinished(kCommandMs);
+    if (!finished) {
         p.kill();
         p.waitForFinished(1000);
-        *output = QString("ip %1: no result within %2 ms").arg(args.join(' ')).arg(kCommandMs);
-        return false;
     }
-    *output = QString::fromLocal8Bit(p.readAll()).trimmed();
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *output = QString("ip %1: %2").arg(args.join(' '), *output);
-        return false;
-    }
-    return true;
+    *output = finished ? QString::fromLocal8Bit(p.readAll()).trimmed() : QString("no result within %1 ms").arg(kCommandMs);
+    if (finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    *output = QString("ip %1: %2").arg(args.join(' '), *output);
+    return false;
 }
 
 ino_t inodeOf(const char *path)
@@ -78,21 +78,14 @@ QString NetLab::unavailableReason()
 
 void NetLab::removeStaleNamespaces()
 {
-    QString out;
-    if (!runIp({"netns", "list"}, &out))
-        return;
-    for (const QString &line : out.split('\n')) {
-        const QString name = line.section(' ', 0, 0);
-        if (!name.startsWith(kPrefix))
-            continue;
-        // zuvlab<pid>-...: only namespaces of processes that are gone.
-        const QString pid = name.mid(kPrefix.size()).section('-', 0, 0);
-        bool ok = false;
-        pid.toInt(&ok);
-        if (ok && !QFile::exists("/proc/" + pid)) {
-            QString ignored;
-            runIp({"netns", "del", name}, &ignored);
-        }
+    QString out, ignored;
+    runIp({"netns", "list"}, &out);
+    // zuvlab<pid>-...: only namespaces of processes that are gone.
+    const QRegularExpression lab(QStringLiteral("^%1(\\d+)-\\S+").arg(kPrefix), QRegularExpression::MultilineOption);
+    for (auto it = lab.globalMatch(out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!QFile::exists("/proc/" + m.captured(1)))
+            runIp({"netns", "del", m.captured(0)}, &ignored);
     }
 }
 
@@ -108,12 +101,9 @@ bool NetLab::ip(const QStringList &args)
 bool NetLab::up(const Topology &topology)
 {
     down();
-    m_error.clear();
-    const QString reason = unavailableReason();
-    if (!reason.isEmpty()) {
-        m_error = reason;
+    m_error = unavailableReason();
+    if (!m_error.isEmpty())
         return false;
-    }
     m_originalNs = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
     if (m_originalNs < 0) {
         m_error = "cannot open the current network namespace";
@@ -123,102 +113,65 @@ bool NetLab::up(const Topology &topology)
 
     static int serial = 0;
     const QString base = QString("%1%2-%3").arg(kPrefix).arg(::getpid()).arg(++serial);
-    m_pc = base + "-pc";
-    m_gw = base + "-gw";
-    m_void = base + "-void";
-    m_router = base + "-rt";
-    m_far = base + "-far";
+    m_pc = base + "-pc", m_gw = base + "-gw", m_void = base + "-void", m_router = base + "-rt", m_far = base + "-far";
     const QString prefix = QString("/%1").arg(topology.prefixLength);
-
-    auto build = [&]() -> bool {
-        for (const QString &ns : {m_pc, m_gw}) {
-            if (!ip({"netns", "add", ns}))
-                return false;
-            m_created << ns;
-            if (!ip({"-n", ns, "link", "set", "lo", "up"}))
-                return false;
-        }
-        if (!ip({"-n", m_pc, "link", "add", "vpc", "type", "veth", "peer", "name", "vgw", "netns", m_gw}))
-            return false;
-        for (const QString &a : topology.pcAddresses)
-            if (!ip({"-n", m_pc, "addr", "add", a + prefix, "dev", "vpc"}))
-                return false;
-        for (const QString &a : topology.gatewayAddresses)
-            if (!ip({"-n", m_gw, "addr", "add", a + prefix, "dev", "vgw"}))
-                return false;
-        if (!ip({"-n", m_pc, "link", "set", "vpc", "up"}) || !ip({"-n", m_gw, "link", "set", "vgw", "up"}))
-            return false;
-        if (!topology.silentAddresses.isEmpty()) {
-            if (!ip({"netns", "add", m_void}))
-                return false;
-            m_created << m_void;
-            if (!ip({"-n", m_pc, "link", "add", "vsilent", "type", "veth", "peer", "name", "vvoid", "netns", m_void}))
-                return false;
-            for (const QString &a : topology.silentAddresses)
-                if (!ip({"-n", m_pc, "addr", "add", a + prefix, "dev", "vsilent"}))
-                    return false;
-            if (!ip({"-n", m_pc, "link", "set", "vsilent", "up"})
-                || !ip({"-n", m_void, "link", "set", "vvoid", "up"}))
-                return false;
-        }
-        if (!topology.routedAddresses.isEmpty()) {
-            for (const QString &ns : {m_router, m_far}) {
-                if (!ip({"netns", "add", ns}))
-                    return false;
-                m_created << ns;
-            }
-            const QList<QStringList> steps{
-                {"-n", m_pc, "link", "add", "vrt", "type", "veth", "peer", "name", "vrtpc", "netns", m_router},
-                {"-n", m_router, "link", "add", "vrtfar", "type", "veth", "peer", "name", "vfar", "netns", m_far},
-                {"-n", m_pc, "addr", "add", "10.76.0.1/24", "dev", "vrt"},
-                {"-n", m_router, "addr", "add", "10.76.0.2/24", "dev", "vrtpc"},
-                {"-n", m_router, "addr", "add", "10.79.0.1/24", "dev", "vrtfar"},
-                {"-n", m_pc, "link", "set", "vrt", "up"}, {"-n", m_router, "link", "set", "vrtpc", "up"},
-                {"-n", m_router, "link", "set", "vrtfar", "up"}, {"-n", m_far, "link", "set", "vfar", "up"},
-                {"-n", m_far, "link", "set", "lo", "up"},
-                {"-n", m_pc, "route", "add", "10.79.0.0/24", "via", "10.76.0.2"},
-                {"netns", "exec", m_router, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/ip_forward"}};
-            for (const QStringList &step : steps)
-                if (!ip(step))
-                    return false;
-            for (const QString &a : topology.routedAddresses)
-                if (!ip({"-n", m_far, "addr", "add", a + "/24", "dev", "vfar"}))
-                    return false;
-            if (!ip({"-n", m_far, "route", "add", "default", "via", "10.79.0.1"}))
-                return false;
-        }
-        // The veth carrier comes up asynchronously; broadcasts sent before are lost.
-        QList<QStringList> links{{m_pc, "vpc"}};
-        if (!topology.routedAddresses.isEmpty())
-            links << QStringList{m_pc, "vrt"} << QStringList{m_router, "vrtfar"};
-        QElapsedTimer clock;
-        clock.start();
-        QString out;
-        for (const QStringList &link : links) {
-            while (clock.elapsed() < 3000) {
-                if (runIp({"-n", link[0], "link", "show", link[1]}, &out) && out.contains("LOWER_UP"))
-                    break;
-                QThread::msleep(20);
-            }
-        }
-        const int fd = ::open(QFile::encodeName("/run/netns/" + m_pc).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            m_error = "cannot open the pc namespace";
-            return false;
-        }
-        const int rc = ::setns(fd, CLONE_NEWNET);
-        ::close(fd);
-        if (rc != 0 || !inPcNamespace()) {
-            m_error = "cannot enter the pc namespace";
-            return false;
-        }
-        return true;
+    const bool silent = !topology.silentAddresses.isEmpty(), routed = !topology.routedAddresses.isEmpty();
+    QStringList namespaces{m_pc, m_gw};
+    if (silent)
+        namespaces << m_void;
+    if (routed)
+        namespaces << m_router << m_far;
+    QList<QStringList> steps;
+    for (const QString &ns : namespaces)
+        steps << QStringList{"netns", "add", ns} << QStringList{"-n", ns, "link", "set", "lo", "up"};
+    const auto link = [&](const QString &ns, const QString &dev, const QString &peerNs, const QString &peer, const QStringList &addresses,
+                          const QString &addressPrefix) {
+        steps << QStringList{"-n", ns, "link", "add", dev, "type", "veth", "peer", "name", peer, "netns", peerNs};
+        for (const QString &a : addresses)
+            steps << QStringList{"-n", ns, "addr", "add", a + addressPrefix, "dev", dev};
+        steps << QStringList{"-n", ns, "link", "set", dev, "up"} << QStringList{"-n", peerNs, "link", "set", peer, "up"};
     };
-    m_up = build();
+    link(m_pc, "vpc", m_gw, "vgw", topology.pcAddresses, prefix);
+    for (const QString &a : topology.gatewayAddresses)
+        steps << QStringList{"-n", m_gw, "addr", "add", a + prefix, "dev", "vgw"};
+    if (silent)
+        link(m_pc, "vsilent", m_void, "vvoid", topology.silentAddresses, prefix);
+    if (routed) {
+        link(m_pc, "vrt", m_router, "vrtpc", {"10.76.0.1"}, "/24");
+        link(m_far, "vfar", m_router, "vrtfar", topology.routedAddresses, "/24");
+        steps << QStringList{"-n", m_router, "addr", "add", "10.76.0.2/24", "dev", "vrtpc"}
+              << QStringList{"-n", m_router, "addr", "add", "10.79.0.1/24", "dev", "vrtfar"}
+              << QStringList{"-n", m_pc, "route", "add", "10.79.0.0/24", "via", "10.76.0.2"}
+              << QStringList{"-n", m_far, "route", "add", "default", "via", "10.79.0.1"}
+              << QStringList{"netns", "exec", m_router, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/ip_forward"};
+    }
+    for (const QStringList &step : steps) {
+        if (!ip(step)) {
+            const QString why = m_error;
+            down();
+            m_error = why;
+            return false;
+        }
+        if (step.mid(0, 2) == QStringList{"netns", "add"})
+            m_created << step[2];
+    }
+    // The veth carrier comes up asynchronously; broadcasts sent before are lost.
+    QList<QStringList> carriers{{m_pc, "vpc"}};
+    if (routed)
+        carriers << QStringList{m_pc, "vrt"} << QStringList{m_router, "vrtfar"};
+    QElapsedTimer clock;
+    clock.start();
+    QString out;
+    for (const QStringList &carrier : carriers)
+        while (clock.elapsed() < 3000 && !(runIp({"-n", carrier[0], "link", "show", carrier[1]}, &out) && out.contains("LOWER_UP")))
+            QThread::msleep(20);
+    const int fd = ::open(QFile::encodeName("/run/netns/" + m_pc).constData(), O_RDONLY | O_CLOEXEC);
+    m_up = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0 && inPcNamespace();
+    if (fd >= 0)
+        ::close(fd);
     if (!m_up) {
-        const QString why = m_error;
         down();
-        m_error = why;
+        m_error = "cannot enter the pc namespace";
     }
     return m_up;
 }

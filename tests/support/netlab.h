@@ -84,11 +84,13 @@ private:
 
 // QTEST_MAIN for the tests that need the lab: where namespaces cannot be built
 // it says why and exits with NetLab::SkipCode, so the run counts as skipped
-// rather than passed (a QSKIP alone exits with 0).
-#define NETLAB_TEST_MAIN(TestObject)                                                                                 \
+// rather than passed (a QSKIP alone exits with 0). NETLAB_TEST_MAIN_APP names
+// the application class, for a test that runs without widgets.
+#define NETLAB_TEST_MAIN(TestObject) NETLAB_TEST_MAIN_APP(TestObject, QApplication)
+#define NETLAB_TEST_MAIN_APP(TestObject, Application)                                                                \
     int main(int argc, char *argv[])                                                                                 \
     {                                                                                                                \
-        QApplication app(argc, argv);                                                                                \
+        Application app(argc, argv);                                                                                 \
         if (const QString why = NetLab::unavailableReason(); !why.isEmpty()) {                                       \
             std::fprintf(stderr, "SKIP: %s\n", qPrintable(why));                                                     \
             return NetLab::SkipCode;                                                                                 \

@@ -10,19 +10,13 @@
 #include <QTcpServer>
 #include <QThread>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace {
 
 constexpr int kStopWaitMs = 2000;
-
-bool addressFree(const QString &ip)
-{
-    QTcpServer probe;
-    const bool ok = probe.listen(QHostAddress(ip), 18801);
-    probe.close();
-    return ok;
-}
 
 } // namespace
 
@@ -38,13 +32,9 @@ bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int
     stop();
     m_error.clear();
     m_dir = std::make_unique<QTemporaryDir>();
-    if (!m_dir->isValid()) {
-        m_error = "cannot create a temporary directory";
-        return false;
-    }
-    QDir().mkpath(stateDir());
     QFile configFile(m_dir->filePath("config.json"));
-    if (!configFile.open(QIODevice::WriteOnly) || configFile.write(QJsonDocument(config).toJson()) < 0) {
+    if (!m_dir->isValid() || !QDir().mkpath(stateDir()) || !configFile.open(QIODevice::WriteOnly)
+        || configFile.write(QJsonDocument(config).toJson()) < 0) {
         m_error = "cannot write the simulator configuration";
         return false;
     }
@@ -55,26 +45,18 @@ bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int
          << "--state-dir" << stateDir() << "--die-with-parent";
     const QString program = args.takeFirst();
     m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::SeparateChannels);
     m_process->start(program, args);
-    if (!m_process->waitForStarted(readyTimeoutMs)) {
-        m_error = QString("cannot start %1: %2").arg(program, m_process->errorString());
-        m_process.reset();
-        return false;
-    }
-
     QElapsedTimer clock;
     clock.start();
     QByteArray out;
-    while (!out.contains("ready\n") && clock.elapsed() < readyTimeoutMs
-           && m_process->state() == QProcess::Running) {
+    while (!out.contains("ready\n") && clock.elapsed() < readyTimeoutMs && m_process->state() != QProcess::NotRunning) {
         m_process->waitForReadyRead(50);
         out += m_process->readAllStandardOutput();
     }
     if (out.contains("ready\n"))
         return true;
     m_error = m_process->state() == QProcess::Running ? "the simulator did not report ready in time"
-                                                      : "the simulator ended before it was ready";
+                                                      : QString("%1 ended before it was ready: %2").arg(program, m_process->errorString());
     stop();
     return false;
 }
@@ -130,49 +112,37 @@ QList<QJsonObject> SimProcess::log() const
     return entries;
 }
 
-QList<QJsonObject> SimProcess::tcpFrames(const QString &ip, const QString &dir) const
+namespace {
+
+QList<QJsonObject> matching(const QList<QJsonObject> &log, const std::function<bool(const QJsonObject &)> &keep)
 {
-    QList<QJsonObject> frames;
-    for (const QJsonObject &e : log())
-        if (e.value("proto") == "tcp" && e.value("gw") == ip && e.value("dir") == dir
-            && !e.contains("event") && !e.value("partial").toBool())
-            frames.append(e);
-    return frames;
+    QList<QJsonObject> found;
+    std::copy_if(log.begin(), log.end(), std::back_inserter(found), keep);
+    return found;
 }
 
-QList<QByteArray> SimProcess::tcpBytes(const QString &ip, const QString &dir) const
+} // namespace
+
+QList<QJsonObject> SimProcess::tcpFrames(const QString &ip, const QString &dir) const
 {
-    QList<QByteArray> bytes;
-    for (const QJsonObject &e : tcpFrames(ip, dir))
-        bytes.append(hex(e));
-    return bytes;
+    return matching(log(), [&](const QJsonObject &e) {
+        return e.value("proto") == "tcp" && e.value("gw") == ip && e.value("dir") == dir && !e.contains("event") && !e.value("partial").toBool();
+    });
 }
 
 QList<QJsonObject> SimProcess::udpReceived(const QString &ip) const
 {
-    QList<QJsonObject> got;
-    for (const QJsonObject &e : log())
-        if (e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == "recv")
-            got.append(e);
-    return got;
+    return matching(log(), [&](const QJsonObject &e) { return e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == "recv"; });
 }
 
 QList<QJsonObject> SimProcess::udpSent(const QString &ip) const
 {
-    QList<QJsonObject> sent;
-    for (const QJsonObject &e : log())
-        if (e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == "send")
-            sent.append(e);
-    return sent;
+    return matching(log(), [&](const QJsonObject &e) { return e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == "send"; });
 }
 
 QList<QJsonObject> SimProcess::events(const QString &name, const QString &ip) const
 {
-    QList<QJsonObject> found;
-    for (const QJsonObject &e : log())
-        if (e.value("event") == name && (ip.isEmpty() || e.value("gw") == ip))
-            found.append(e);
-    return found;
+    return matching(log(), [&](const QJsonObject &e) { return e.value("event") == name && (ip.isEmpty() || e.value("gw") == ip); });
 }
 
 QByteArray SimProcess::heldBlock(const QString &ip) const
@@ -209,7 +179,8 @@ QString SimProcess::uniqueLoopbackIp(int index)
                                .arg(1 + (n / 256) % 250)
                                .arg(n % 256)
                                .arg(2 + index % 250);
-        if (!handedOut.contains(ip) && addressFree(ip)) {
+        QTcpServer probe; // free: no other simulator serves it
+        if (!handedOut.contains(ip) && probe.listen(QHostAddress(ip), 18801)) {
             handedOut.insert(ip);
             return ip;
         }

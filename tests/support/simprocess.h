@@ -45,8 +45,6 @@ public:
     // Complete TCP frames of gateway ip in one direction ("recv" or "send"),
     // partial chunks left out.
     QList<QJsonObject> tcpFrames(const QString &ip, const QString &dir = QStringLiteral("recv")) const;
-    // Bytes of those frames.
-    QList<QByteArray> tcpBytes(const QString &ip, const QString &dir = QStringLiteral("recv")) const;
     // Datagrams gateway ip received.
     QList<QJsonObject> udpReceived(const QString &ip) const;
     // Datagrams gateway ip sent.
