@@ -4,7 +4,7 @@
 #include "config/blockwriter.h"
 #include "config/configure.h"
 #include "config/modelcatalogue.h"
-#include "support/configfields.h"
+#include "support/roundtrip.h"
 
 #include <QtTest>
 
@@ -326,25 +326,14 @@ private Q_SLOTS:
     // What the writer sends, the reader turns back into the same record, field by field, and the block built
     // from that record is the same block; any prefix of it is read without a byte past its end, taking only
     // the entries that arrived whole.
-    void roundTrip_data()
-    {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("entries"); // -1: the model's limits
-        for (const ModelInfo &m : Catalogue::models() + QList<ModelInfo>{Catalogue::byCode(0)}) {
-            for (const auto &[mode, entries] : {std::pair{0, -1}, {1, 1}, {2, 0}, {3, -1}})
-                QTest::addRow("%d, mode %d, %d entries", m.code, mode, entries) << m.code << mode << entries;
-        }
-    }
+    void roundTrip_data() { RoundTrip::addRows(); }
 
     void roundTrip()
     {
+        const auto c = RoundTrip::record(true);
         QFETCH(int, model);
         QFETCH(int, mode);
         QFETCH(int, entries);
-        const auto c = rich(model, entries, true);
-        c->m_ipMode = mode % 3;
-        c->m_advance.m_keepAlive = mode < 2;
         const BlockWriter::Result r = BlockWriter::build(*c, mode, "2.1");
         QCOMPARE(r.code, 0);
         QCOMPARE(c->m_masters.size() + c->m_requests.size() == 0, mode % 2 == 1 || entries == 0);

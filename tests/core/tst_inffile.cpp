@@ -5,7 +5,7 @@
 #include "config/inffile.h"
 #include "config/modelcatalogue.h"
 #include "config/savebatch.h"
-#include "support/configfields.h"
+#include "support/roundtrip.h"
 
 #include <QDir>
 #include <QFile>
@@ -236,25 +236,13 @@ private Q_SLOTS:
 
     // A saved file opens as the record that was saved, field by field, over the model's serial ports; the file
     // keeps no master binding and always 8 data bits.
-    void roundTrip_data()
-    {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("entries"); // -1: the model's limits
-        for (const ModelInfo &m : Catalogue::models() + QList<ModelInfo>{Catalogue::byCode(0)}) {
-            for (const auto &[mode, entries] : {std::pair{0, -1}, {1, 1}, {2, 0}, {3, -1}})
-                QTest::addRow("%d, mode %d, %d entries", m.code, mode, entries) << m.code << mode << entries;
-        }
-    }
+    void roundTrip_data() { RoundTrip::addRows(); }
 
     void roundTrip()
     {
+        const auto c = RoundTrip::record(false);
         QFETCH(int, model);
         QFETCH(int, mode);
-        QFETCH(int, entries);
-        const auto c = rich(model, entries, false);
-        c->m_ipMode = mode % 3;
-        c->m_advance.m_keepAlive = mode < 2;
         const QString text = InfFile::write(*c, mode, Catalogue::discoveryName(model));
         QCOMPARE(InfFile::scanModel(text).modelName, Catalogue::discoveryName(model));
         CConfigure back;
