@@ -4,20 +4,18 @@
 // reads run one after another, with the processor time zuv-cfg and the
 // simulator took for each: the simulator plays every gateway on the same
 // processors as zuv-cfg, which real gateways do not.
-#include "discovery/devicesearch.h"
 #include "support/netlab.h"
+#include "support/timedscan.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -66,21 +64,8 @@ Timed runCli(const QStringList &arguments, const QByteArray &counted, int expect
 
 Timed runCoreScan(const QList<QHostAddress> &targets)
 {
-    Timed t;
-    DeviceSearch search;
-    QEventLoop loop;
-    QObject::connect(&search, &DeviceSearch::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(15000, &loop, &QEventLoop::quit);
-    QElapsedTimer clock;
-    clock.start();
-    if (!search.startRange(targets)) {
-        t.error = QStringLiteral("the range search did not start");
-        return t;
-    }
-    loop.exec();
-    t.ms = clock.elapsed();
-    t.count = search.found().size();
-    return t;
+    const TimedScan scan = timedRangeScan(targets);
+    return {scan.ms, scan.found, scan.error};
 }
 
 // Processor time, in ms, of the children that ended so far (each zuv-cfg run).

@@ -3,10 +3,10 @@
 #include "app/mainwindow.h"
 #include "discovery/devicesearch.h"
 #include "support/netlab.h"
+#include "support/timedscan.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QSet>
 #include <QTextStream>
@@ -88,20 +88,34 @@ Result runRange(int gateways)
         r.error = lab.errorText();
         return r;
     }
-    DeviceSearch search;
-    QEventLoop loop;
-    QObject::connect(&search, &DeviceSearch::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(15000, &loop, &QEventLoop::quit);
-    QElapsedTimer clock;
-    clock.start();
-    if (!search.startRange(targets)) {
-        r.error = QStringLiteral("the range search did not start");
-        return r;
+    const TimedScan scan = timedRangeScan(targets);
+    return {scan.ms, scan.found, scan.error};
+}
+
+// Runs `repeats` times, sorted by time; `listed` is the fewest any run listed. The error of the first run that
+// failed, if any.
+struct Runs {
+    QList<qint64> times;
+    int listed = 0;
+    QString error;
+};
+
+template<typename Run>
+Runs repeat(int repeats, int expected, Run run)
+{
+    Runs runs;
+    runs.listed = expected;
+    for (int i = 0; i < repeats; ++i) {
+        const Result r = run();
+        if (!r.error.isEmpty()) {
+            runs.error = r.error;
+            return runs;
+        }
+        runs.times << r.ms;
+        runs.listed = std::min(runs.listed, r.listed);
     }
-    loop.exec();
-    r.ms = clock.elapsed();
-    r.listed = search.found().size();
-    return r;
+    std::sort(runs.times.begin(), runs.times.end());
+    return runs;
 }
 
 } // namespace
@@ -133,18 +147,13 @@ int main(int argc, char **argv)
     // PC addresses, gateways answering.
     for (const auto &[addresses, gateways] : QList<std::pair<int, int>>{{1, 1}, {1, 50}, {1, 250}, {1, 1000}, {4, 1}, {4, 50}, {4, 250}}) {
         {
-            QList<qint64> times;
-            int worstListed = gateways;
-            for (int i = 0; i < repeats; ++i) {
-                const Result r = runOnce(gateways, addresses);
-                if (!r.error.isEmpty()) {
-                    out << "error: " << r.error << Qt::endl;
-                    return 1;
-                }
-                times << r.ms;
-                worstListed = std::min(worstListed, r.listed);
+            const Runs runs = repeat(repeats, gateways, [&] { return runOnce(gateways, addresses); });
+            if (!runs.error.isEmpty()) {
+                out << "error: " << runs.error << Qt::endl;
+                return 1;
             }
-            std::sort(times.begin(), times.end());
+            const QList<qint64> &times = runs.times;
+            const int worstListed = runs.listed;
             const qint64 median = times[repeats / 2];
             const bool met = worstListed == gateways && times.last() * 10 <= ideal * 11;
             allMet = allMet && met;
@@ -167,18 +176,13 @@ int main(int argc, char **argv)
         << DeviceSearch::RangeSettleMs << " ms of settling after the last request, target all found within "
         << rangeTarget << " ms" << Qt::endl;
     for (int gateways : {250}) {
-        QList<qint64> times;
-        int worstListed = gateways;
-        for (int i = 0; i < repeats; ++i) {
-            const Result r = runRange(gateways);
-            if (!r.error.isEmpty()) {
-                out << "error: " << r.error << Qt::endl;
-                return 1;
-            }
-            times << r.ms;
-            worstListed = std::min(worstListed, r.listed);
+        const Runs runs = repeat(repeats, gateways, [&] { return runRange(gateways); });
+        if (!runs.error.isEmpty()) {
+            out << "error: " << runs.error << Qt::endl;
+            return 1;
         }
-        std::sort(times.begin(), times.end());
+        const QList<qint64> &times = runs.times;
+        const int worstListed = runs.listed;
         const bool met = worstListed == gateways && times.last() <= rangeTarget;
         allMet = allMet && met;
         out << QString("%1 answering: found %2/%1, min %3 ms, median %4 ms, max %5 ms%6")
