@@ -52,13 +52,6 @@ ino_t inodeOf(const char *path)
 
 } // namespace
 
-NetLab::NetLab() = default;
-
-NetLab::~NetLab()
-{
-    down();
-}
-
 QString NetLab::unavailableReason()
 {
     static QString reason = [] {
@@ -76,28 +69,6 @@ QString NetLab::unavailableReason()
     return reason;
 }
 
-void NetLab::removeStaleNamespaces()
-{
-    QString out, ignored;
-    runIp({"netns", "list"}, &out);
-    // zuvlab<pid>-...: only namespaces of processes that are gone.
-    const QRegularExpression lab(QStringLiteral("^%1(\\d+)-\\S+").arg(kPrefix), QRegularExpression::MultilineOption);
-    for (auto it = lab.globalMatch(out); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (!QFile::exists("/proc/" + m.captured(1)))
-            runIp({"netns", "del", m.captured(0)}, &ignored);
-    }
-}
-
-bool NetLab::ip(const QStringList &args)
-{
-    QString out;
-    if (runIp(args, &out))
-        return true;
-    m_error = out;
-    return false;
-}
-
 bool NetLab::up(const Topology &topology)
 {
     down();
@@ -109,7 +80,15 @@ bool NetLab::up(const Topology &topology)
         m_error = "cannot open the current network namespace";
         return false;
     }
-    removeStaleNamespaces();
+    QString out, ignored;
+    runIp({"netns", "list"}, &out);
+    // zuvlab<pid>-...: only namespaces of processes that are gone.
+    const QRegularExpression stale(QStringLiteral("^%1(\\d+)-\\S+").arg(kPrefix), QRegularExpression::MultilineOption);
+    for (auto it = stale.globalMatch(out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!QFile::exists("/proc/" + m.captured(1)))
+            runIp({"netns", "del", m.captured(0)}, &ignored);
+    }
 
     static int serial = 0;
     const QString base = QString("%1%2-%3").arg(kPrefix).arg(::getpid()).arg(++serial);
@@ -146,10 +125,9 @@ bool NetLab::up(const Topology &topology)
               << QStringList{"netns", "exec", m_router, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/ip_forward"};
     }
     for (const QStringList &step : steps) {
-        if (!ip(step)) {
-            const QString why = m_error;
+        if (!runIp(step, &out)) {
             down();
-            m_error = why;
+            m_error = out;
             return false;
         }
         if (step.mid(0, 2) == QStringList{"netns", "add"})
@@ -161,7 +139,6 @@ bool NetLab::up(const Topology &topology)
         carriers << QStringList{m_pc, "vrt"} << QStringList{m_router, "vrtfar"};
     QElapsedTimer clock;
     clock.start();
-    QString out;
     for (const QStringList &carrier : carriers)
         while (clock.elapsed() < 3000 && !(runIp({"-n", carrier[0], "link", "show", carrier[1]}, &out) && out.contains("LOWER_UP")))
             QThread::msleep(20);
@@ -193,10 +170,9 @@ void NetLab::down()
         ::close(m_originalNs);
         m_originalNs = -1;
     }
-    for (const QString &ns : m_created) {
-        QString ignored;
+    QString ignored;
+    for (const QString &ns : m_created)
         runIp({"netns", "del", ns}, &ignored);
-    }
     m_created.clear();
     m_up = false;
 }

@@ -41,8 +41,8 @@ public:
         QStringList routedAddresses;
     };
 
-    NetLab();
-    ~NetLab();
+    NetLab() = default;
+    ~NetLab() { down(); }
     NetLab(const NetLab &) = delete;
     NetLab &operator=(const NetLab &) = delete;
 
@@ -64,12 +64,7 @@ public:
     // the router; owned by the lab, null (with errorText()) when it did not start.
     SimProcess *startSimulator(const QJsonObject &config, bool routed = false);
 
-    // Runs `ip args...` (bounded); false with the output in errorText().
-    bool ip(const QStringList &args);
-
 private:
-    static void removeStaleNamespaces();
-
     QString m_pc;
     QString m_gw;
     QString m_void;
