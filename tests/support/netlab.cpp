@@ -20,10 +20,8 @@ constexpr int kCommandMs = 5000;
 
 QString ipProgram()
 {
-    QString path = QStandardPaths::findExecutable("ip");
-    if (path.isEmpty())
-        path = QStandardPaths::findExecutable("ip", {"/usr/sbin", "/sbin", "/usr/bin", "/bin"});
-    return path;
+    const QString path = QStandardPaths::findExecutable("ip");
+    return !path.isEmpty() ? path : QStandardPaths::findExecutable("ip", {"/usr/sbin", "/sbin", "/usr/bin", "/bin"});
 }
 
 // Runs `ip args...`, bounded; the output, or on failure what went wrong with it, in `output`.
@@ -33,10 +31,8 @@ bool runIp(const QStringList &args, QString *output)
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(ipProgram(), args);
     const bool finished = p.waitForFinished(kCommandMs);
-    if (!finished) {
-        p.kill();
-        p.waitForFinished(1000);
-    }
+    if (!finished)
+        p.kill(), p.waitForFinished(1000);
     *output = finished ? QString::fromLocal8Bit(p.readAll()).trimmed() : QString("no result within %1 ms").arg(kCommandMs);
     if (finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
         return true;
@@ -93,7 +89,7 @@ bool NetLab::up(const Topology &topology)
     static int serial = 0;
     const QString base = QString("%1%2-%3").arg(kPrefix).arg(::getpid()).arg(++serial);
     m_pc = base + "-pc", m_gw = base + "-gw", m_void = base + "-void", m_router = base + "-rt", m_far = base + "-far";
-    const QString prefix = QString("/%1").arg(topology.prefixLength);
+    const QString prefix = QStringLiteral("/16");
     const bool silent = !topology.silentAddresses.isEmpty(), routed = !topology.routedAddresses.isEmpty();
     QStringList namespaces{m_pc, m_gw};
     if (silent)

@@ -33,8 +33,8 @@ public:
         // On a second veth whose other end sits alone in the "void" namespace.
         QStringList silentAddresses;
         // On the gateways' end of the veth; the simulator binds these.
+        // Every address of these three lists is given a /16 prefix.
         QStringList gatewayAddresses{QStringLiteral("10.77.0.2"), QStringLiteral("10.77.0.3")};
-        int prefixLength = 16;
         // Addresses in 10.79.0.0/24 on a "far" namespace behind a "router"
         // namespace that forwards between it and the pc (pc 10.76.0.1, router
         // 10.76.0.2 and 10.79.0.1): unicast reaches them, a broadcast does not.
