@@ -28,9 +28,6 @@ const QString kIpA = QStringLiteral("10.77.0.2"), kIpB = QStringLiteral("10.77.0
 
 template<typename T> T *child(QWidget *parent, const char *name) { return parent->findChild<T *>(QLatin1String(name)); }
 
-// The commands gateway `ip` received since it had received `since` frames.
-QList<int> commandsOf(const SimProcess &sim, const QString &ip, int since) { return commands(sim, ip).mid(since); }
-
 // Answers the password and file dialogs of one step as the user would; no dialog is left open.
 std::unique_ptr<ModalAnswerer> answering(const QString &password, const QString &file)
 {
@@ -107,7 +104,7 @@ private Q_SLOTS:
         auto answerer = answering(QStringLiteral("Gate4A"), QString());
         QTest::mouseClick(child<QPushButton>(m_window.get(), "bt_Configure"), Qt::LeftButton);
         QVERIFY(answerer->handled() == 1 && spy.texts().isEmpty() && onlyEditor());
-        QCOMPARE(commandsOf(*sim, kIpA, 0), (QList<int>{7, 5, 13}));
+        QCOMPARE(commands(*sim, kIpA), (QList<int>{7, 5, 13}));
         child<QTabWidget>(onlyEditor(), "tabWidget")->setCurrentIndex(1);
         auto *name = child<QLineEdit>(onlyEditor(), "lineEdit_Name");
         QCOMPARE(name->text(), QStringLiteral("Hall-A"));
@@ -121,7 +118,7 @@ private Q_SLOTS:
         QVERIFY(download(onlyEditor(), "rd3"));
         QCOMPARE(answerer->handled(), 1);
         QCOMPARE(spy.texts(), (QStringList{QStringLiteral("Save successfully!"), GetStr(15005)}));
-        QCOMPARE(commandsOf(*sim, kIpA, 3), (QList<int>{7, 6, 14}));
+        QCOMPARE(commands(*sim, kIpA).mid(3), (QList<int>{7, 6, 14}));
         QCOMPARE(sim->heldBlock(kIpA).mid(12, 10), QByteArray("Journey-1\0", 10));
         QVERIFY(fileBytes(file).contains("Ethernet_Name\tJourney-1\n"));
 
@@ -133,14 +130,14 @@ private Q_SLOTS:
         child<QPushButton>(m_window.get(), "bt_Open")->click();
         QVERIFY(answerer->handled() == 1 && spy.texts().isEmpty() && onlyEditor());
         QCOMPARE(onlyEditor()->windowTitle(), QStringLiteral("journey.inf"));
-        QCOMPARE(commandsOf(*sim, kIpB, 0), QList<int>());
+        QCOMPARE(commands(*sim, kIpB), QList<int>());
         spy.answerNext(QMessageBox::Ok); // restart now
         answerer = answering(QStringLiteral("Gate4B"), QString());
         QVERIFY(download(onlyEditor(), "rd2"));
         QCOMPARE(answerer->handled(), 1);
         QCOMPARE(spy.texts(), QStringList{GetStr(15005)});
         QVERIFY(sim->waitForLog([&](const QList<QJsonObject> &) { return !sim->events("restart", kIpB).isEmpty(); }));
-        QCOMPARE(commandsOf(*sim, kIpB, 0), (QList<int>{7, 6, 14, 10}));
+        QCOMPARE(commands(*sim, kIpB), (QList<int>{7, 6, 14, 10}));
         QCOMPARE(sim->heldBlock(kIpB).toHex(), sim->heldBlock(kIpA).toHex()); // byte for byte
     }
 

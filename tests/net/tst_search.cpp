@@ -68,23 +68,12 @@ SearchRun search()
     return run;
 }
 
-// Requests per local address that asked gateway `gw`.
-QMap<QString, int> requestSources(SimProcess &sim, const QString &gw)
-{
-    QMap<QString, int> peers;
-    for (const QJsonObject &entry : sim.udpReceived(gw))
-        ++peers[entry.value("peer").toString().section(':', 0, 0)];
-    return peers;
-}
-
 } // namespace
 
 // Moves into the lab's pc namespace (checked) before the simulator starts.
 #define LAB_UP(topology, gateways)                                                                                   \
     NetLab lab;                                                                                                      \
-    QVERIFY2(lab.up(topology), qPrintable(lab.errorText()));                                                         \
-    QVERIFY(lab.inPcNamespace());                                                                                    \
-    SimProcess *sim = lab.startSimulator(QJsonObject{{"gateways", gateways}});                                       \
+    SimProcess *sim = lab.up(topology) && lab.inPcNamespace() ? lab.startSimulator(QJsonObject{{"gateways", gateways}}) : nullptr; \
     QVERIFY2(sim, qPrintable(lab.errorText()))
 #define ELAPSED_WITHIN(run, low, high) QVERIFY2(run.elapsedMs >= (low) && run.elapsedMs < (high), qPrintable(QString::number(run.elapsedMs)))
 
@@ -94,9 +83,9 @@ class TstSearch : public QObject
 
 private Q_SLOTS:
     // Every gateway answers each of the first ten of twelve local addresses, and is listed once as its row,
-    // numbered without gaps, also where a later answer speaks for a listed address; an unknown model is listed, and
-    // choosing it after a device turns the device buttons off but keeps the device's address. The fifth tick ends
-    // the search once a device is known and leaves Save on; each local address asks a gateway at most 7 times.
+    // numbered without gaps, also where a later answer speaks for a listed address; an unknown model is listed. The
+    // fifth tick ends the search once a device is known and leaves Save on; each local address asks a gateway at
+    // most 7 times. (The cells' texts are the discovery table's, a row click the main window test's.)
     void listsEachGatewayOnce()
     {
         NetLab::Topology topo;
@@ -104,10 +93,9 @@ private Q_SLOTS:
         for (int i = 1; i <= 12; ++i)
             topo.pcAddresses << QString("10.77.1.%1").arg(i);
         topo.gatewayAddresses = QStringList{"10.77.0.2", "10.77.0.3", "10.77.0.4", "10.77.0.5"};
-        LAB_UP(topo, (QJsonArray{QJsonObject{{"ip", "10.77.0.2"}, {"model", 130800}, {"name", "Pump house"}, {"mac", "00-1a-2b-3c-4d-5e"},
-                                             {"firmware", "1.10"}, {"password", "1234"}, {"remote", false}},
-            QJsonObject{{"ip", "10.77.0.3"}, {"faults", QJsonObject{{"answer_ip", "10.77.0.2"}, {"udp_delay_ms", 100}}}},
-            QJsonObject{{"ip", "10.77.0.4"}, {"model", 999999}}, QJsonObject{{"ip", "10.77.0.5"}, {"model", 30103}}}));
+        LAB_UP(topo, (QJsonArray{QJsonObject{{"ip", "10.77.0.2"}}, QJsonObject{{"ip", "10.77.0.3"},
+            {"faults", QJsonObject{{"answer_ip", "10.77.0.2"}, {"udp_delay_ms", 100}}}}, QJsonObject{{"ip", "10.77.0.4"}, {"model", 999999}},
+            QJsonObject{{"ip", "10.77.0.5"}, {"model", 30103}}}));
         QStringList local;
         for (const QHostAddress &a : QNetworkInterface::allAddresses())
             if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
@@ -116,30 +104,20 @@ private Q_SLOTS:
         const SearchRun run = search();
         ELAPSED_WITHIN(run, 1400, 2500);
         QVERIFY(run.w->findChild<QPushButton *>(QStringLiteral("bt_Save"))->isEnabled());
-        QStringList ips = run.ips, numbers, row;
+        QStringList ips = run.ips, numbers;
         ips.sort();
         for (int i = 0; i < run.table->rowCount(); ++i)
             numbers << run.cell(i, CEquipment::Number);
         QCOMPARE(ips + numbers.mid(0, 4), (QStringList{"10.77.0.2", "10.77.0.4", "10.77.0.5", "1", "2", "3", "<no item>"}));
         QCOMPARE(run.table->rowCount(), 13);
-        const int first = run.ips.indexOf("10.77.0.2"), other = run.ips.indexOf("10.77.0.4");
-        for (int c = 0; c < CEquipment::ColumnCount; ++c)
-            row << run.cell(first, c);
-        QCOMPARE(row.mid(1) + QStringList{run.cell(other, CEquipment::Model)}, (QStringList{"Pump house", "HW-P08", "10.77.0.2",
-            "00-1a-2b-3c-4d-5e", "1.10", "Encryption", "Prohibit configuration", "Other equipment"}));
         QVERIFY(!sim->udpSent("10.77.0.3").isEmpty());
-        for (const QString &gateway : topo.gatewayAddresses) {
-            const QMap<QString, int> sources = requestSources(*sim, gateway);
+        for (const QString &gateway : topo.gatewayAddresses) { // requests per local address that asked it
+            QMap<QString, int> sources;
+            for (const QJsonObject &entry : sim->udpReceived(gateway))
+                ++sources[entry.value("peer").toString().section(':', 0, 0)];
             QCOMPARE(QSet<QString>(sources.keyBegin(), sources.keyEnd()), QSet<QString>(local.cbegin(), local.cbegin() + 10));
             QVERIFY(std::all_of(sources.begin(), sources.end(), [](int asked) { return asked <= 7; }));
-            for (const QJsonObject &r : sim->udpReceived(gateway))
-                QCOMPARE(r.value("hex").toString(), QString("0000000300000000"));
         }
-        auto *configure = run.w->findChild<QPushButton *>(QStringLiteral("bt_Configure"));
-        run.w->on_tableWidget_cellClicked(first, 0);
-        QVERIFY(configure->isEnabled());
-        run.w->on_tableWidget_cellClicked(other, 0);
-        QVERIFY(!configure->isEnabled() && g_appointIpAddr == "10.77.0.2");
     }
 
     // The answer that follows a stray 8-byte datagram is not read; the search ends well before the fifth tick.
@@ -244,11 +222,9 @@ private Q_SLOTS:
         QVERIFY(sim->waitForLog([&](const QList<QJsonObject> &) { return !sim->events("udp_repeat").isEmpty(); }, 3000));
         QVERIFY2(stall < 1000, qPrintable(QString::number(stall)));
         const CEquipment *refreshed = w->equipmentList().first();
+        // The table drawn from the entry is the refresh test's (tst_commands).
         QCOMPARE(QStringList({QString::number(w->equipmentList().size()), refreshed->m_name, refreshed->m_firmware, refreshed->m_number}),
                  QStringList({QString::number(Listed), QString::fromLatin1(name), "2.3", "1"}));
-        const QTableWidget *table = w->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
-        QCOMPARE(table->item(0, CEquipment::Name)->text() + '|' + table->item(Listed - 1, CEquipment::IpAddress)->text(),
-                 QString::fromLatin1(name) + '|' + gateways.last().ip);
     }
 };
 

@@ -20,10 +20,8 @@ constexpr int kCommandMs = 5000;
 
 QString ipProgram()
 {
-    QString path = QStandardPaths::findExecutable("ip");
-    if (path.isEmpty())
-        path = QStandardPaths::findExecutable("ip", {"/usr/sbin", "/sbin", "/usr/bin", "/bin"});
-    return path;
+    const QString path = QStandardPaths::findExecutable("ip");
+    return !path.isEmpty() ? path : QStandardPaths::findExecutable("ip", {"/usr/sbin", "/sbin", "/usr/bin", "/bin"});
 }
 
 // Runs `ip args...`, bounded; the output, or on failure what went wrong with it, in `output`.
@@ -33,10 +31,8 @@ bool runIp(const QStringList &args, QString *output)
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(ipProgram(), args);
     const bool finished = p.waitForFinished(kCommandMs);
-    if (!finished) {
-        p.kill();
-        p.waitForFinished(1000);
-    }
+    if (!finished)
+        p.kill(), p.waitForFinished(1000);
     *output = finished ? QString::fromLocal8Bit(p.readAll()).trimmed() : QString("no result within %1 ms").arg(kCommandMs);
     if (finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
         return true;
@@ -51,13 +47,6 @@ ino_t inodeOf(const char *path)
 }
 
 } // namespace
-
-NetLab::NetLab() = default;
-
-NetLab::~NetLab()
-{
-    down();
-}
 
 QString NetLab::unavailableReason()
 {
@@ -76,28 +65,6 @@ QString NetLab::unavailableReason()
     return reason;
 }
 
-void NetLab::removeStaleNamespaces()
-{
-    QString out, ignored;
-    runIp({"netns", "list"}, &out);
-    // zuvlab<pid>-...: only namespaces of processes that are gone.
-    const QRegularExpression lab(QStringLiteral("^%1(\\d+)-\\S+").arg(kPrefix), QRegularExpression::MultilineOption);
-    for (auto it = lab.globalMatch(out); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (!QFile::exists("/proc/" + m.captured(1)))
-            runIp({"netns", "del", m.captured(0)}, &ignored);
-    }
-}
-
-bool NetLab::ip(const QStringList &args)
-{
-    QString out;
-    if (runIp(args, &out))
-        return true;
-    m_error = out;
-    return false;
-}
-
 bool NetLab::up(const Topology &topology)
 {
     down();
@@ -109,12 +76,20 @@ bool NetLab::up(const Topology &topology)
         m_error = "cannot open the current network namespace";
         return false;
     }
-    removeStaleNamespaces();
+    QString out, ignored;
+    runIp({"netns", "list"}, &out);
+    // zuvlab<pid>-...: only namespaces of processes that are gone.
+    const QRegularExpression stale(QStringLiteral("^%1(\\d+)-\\S+").arg(kPrefix), QRegularExpression::MultilineOption);
+    for (auto it = stale.globalMatch(out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!QFile::exists("/proc/" + m.captured(1)))
+            runIp({"netns", "del", m.captured(0)}, &ignored);
+    }
 
     static int serial = 0;
     const QString base = QString("%1%2-%3").arg(kPrefix).arg(::getpid()).arg(++serial);
     m_pc = base + "-pc", m_gw = base + "-gw", m_void = base + "-void", m_router = base + "-rt", m_far = base + "-far";
-    const QString prefix = QString("/%1").arg(topology.prefixLength);
+    const QString prefix = QStringLiteral("/16");
     const bool silent = !topology.silentAddresses.isEmpty(), routed = !topology.routedAddresses.isEmpty();
     QStringList namespaces{m_pc, m_gw};
     if (silent)
@@ -146,10 +121,9 @@ bool NetLab::up(const Topology &topology)
               << QStringList{"netns", "exec", m_router, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/ip_forward"};
     }
     for (const QStringList &step : steps) {
-        if (!ip(step)) {
-            const QString why = m_error;
+        if (!runIp(step, &out)) {
             down();
-            m_error = why;
+            m_error = out;
             return false;
         }
         if (step.mid(0, 2) == QStringList{"netns", "add"})
@@ -161,7 +135,6 @@ bool NetLab::up(const Topology &topology)
         carriers << QStringList{m_pc, "vrt"} << QStringList{m_router, "vrtfar"};
     QElapsedTimer clock;
     clock.start();
-    QString out;
     for (const QStringList &carrier : carriers)
         while (clock.elapsed() < 3000 && !(runIp({"-n", carrier[0], "link", "show", carrier[1]}, &out) && out.contains("LOWER_UP")))
             QThread::msleep(20);
@@ -193,10 +166,9 @@ void NetLab::down()
         ::close(m_originalNs);
         m_originalNs = -1;
     }
-    for (const QString &ns : m_created) {
-        QString ignored;
+    QString ignored;
+    for (const QString &ns : m_created)
         runIp({"netns", "del", ns}, &ignored);
-    }
     m_created.clear();
     m_up = false;
 }

@@ -33,16 +33,16 @@ public:
         // On a second veth whose other end sits alone in the "void" namespace.
         QStringList silentAddresses;
         // On the gateways' end of the veth; the simulator binds these.
+        // Every address of these three lists is given a /16 prefix.
         QStringList gatewayAddresses{QStringLiteral("10.77.0.2"), QStringLiteral("10.77.0.3")};
-        int prefixLength = 16;
         // Addresses in 10.79.0.0/24 on a "far" namespace behind a "router"
         // namespace that forwards between it and the pc (pc 10.76.0.1, router
         // 10.76.0.2 and 10.79.0.1): unicast reaches them, a broadcast does not.
         QStringList routedAddresses;
     };
 
-    NetLab();
-    ~NetLab();
+    NetLab() = default;
+    ~NetLab() { down(); }
     NetLab(const NetLab &) = delete;
     NetLab &operator=(const NetLab &) = delete;
 
@@ -64,12 +64,7 @@ public:
     // the router; owned by the lab, null (with errorText()) when it did not start.
     SimProcess *startSimulator(const QJsonObject &config, bool routed = false);
 
-    // Runs `ip args...` (bounded); false with the output in errorText().
-    bool ip(const QStringList &args);
-
 private:
-    static void removeStaleNamespaces();
-
     QString m_pc;
     QString m_gw;
     QString m_void;

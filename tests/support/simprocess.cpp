@@ -14,26 +14,13 @@
 
 #include <unistd.h>
 
-namespace {
-
-constexpr int kStopWaitMs = 2000;
-
-} // namespace
-
-SimProcess::SimProcess() = default;
-
-SimProcess::~SimProcess()
-{
-    stop();
-}
-
 bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int readyTimeoutMs)
 {
     stop();
     m_error.clear();
     m_dir = std::make_unique<QTemporaryDir>();
     QFile configFile(m_dir->filePath("config.json"));
-    if (!m_dir->isValid() || !QDir().mkpath(stateDir()) || !configFile.open(QIODevice::WriteOnly)
+    if (!m_dir->isValid() || !QDir().mkpath(path("state")) || !configFile.open(QIODevice::WriteOnly)
         || configFile.write(QJsonDocument(config).toJson()) < 0) {
         m_error = "cannot write the simulator configuration";
         return false;
@@ -41,8 +28,8 @@ bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int
     configFile.close();
 
     QStringList args = prefix;
-    args << QStringLiteral(GWSIM_PATH) << "--config" << configFile.fileName() << "--log" << logPath()
-         << "--state-dir" << stateDir() << "--die-with-parent";
+    args << QStringLiteral(GWSIM_PATH) << "--config" << configFile.fileName() << "--log" << path("log.jsonl")
+         << "--state-dir" << path("state") << "--die-with-parent";
     const QString program = args.takeFirst();
     m_process = std::make_unique<QProcess>();
     m_process->start(program, args);
@@ -65,6 +52,7 @@ bool SimProcess::stop()
 {
     if (!m_process)
         return true;
+    constexpr int kStopWaitMs = 2000;
     bool clean = true;
     if (m_process->state() != QProcess::NotRunning) {
         m_process->terminate();
@@ -83,74 +71,46 @@ bool SimProcess::stop()
     return clean;
 }
 
-QString SimProcess::errorText() const
-{
-    return m_error;
-}
-
-QString SimProcess::logPath() const
-{
-    return m_dir ? m_dir->filePath("log.jsonl") : QString();
-}
-
-QString SimProcess::stateDir() const
-{
-    return m_dir ? m_dir->filePath("state") : QString();
-}
-
 QList<QJsonObject> SimProcess::log() const
 {
     QList<QJsonObject> entries;
-    QFile file(logPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return entries;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QJsonDocument doc = QJsonDocument::fromJson(line);
-        if (doc.isObject())
+    QFile file(path("log.jsonl"));
+    for (const QByteArray &line : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>()) {
+        if (const QJsonDocument doc = QJsonDocument::fromJson(line); doc.isObject())
             entries.append(doc.object());
     }
     return entries;
 }
 
-namespace {
-
-QList<QJsonObject> matching(const QList<QJsonObject> &log, const std::function<bool(const QJsonObject &)> &keep)
+QList<QJsonObject> SimProcess::matching(const std::function<bool(const QJsonObject &)> &keep) const
 {
+    const QList<QJsonObject> all = log();
     QList<QJsonObject> found;
-    std::copy_if(log.begin(), log.end(), std::back_inserter(found), keep);
+    std::copy_if(all.begin(), all.end(), std::back_inserter(found), keep);
     return found;
 }
 
-} // namespace
-
 QList<QJsonObject> SimProcess::tcpFrames(const QString &ip, const QString &dir) const
 {
-    return matching(log(), [&](const QJsonObject &e) {
+    return matching([&](const QJsonObject &e) {
         return e.value("proto") == "tcp" && e.value("gw") == ip && e.value("dir") == dir && !e.contains("event") && !e.value("partial").toBool();
     });
 }
 
-QList<QJsonObject> SimProcess::udpReceived(const QString &ip) const
+QList<QJsonObject> SimProcess::udp(const QString &ip, const QString &dir) const
 {
-    return matching(log(), [&](const QJsonObject &e) { return e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == "recv"; });
-}
-
-QList<QJsonObject> SimProcess::udpSent(const QString &ip) const
-{
-    return matching(log(), [&](const QJsonObject &e) { return e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == "send"; });
+    return matching([&](const QJsonObject &e) { return e.value("proto") == "udp" && e.value("gw") == ip && e.value("dir") == dir; });
 }
 
 QList<QJsonObject> SimProcess::events(const QString &name, const QString &ip) const
 {
-    return matching(log(), [&](const QJsonObject &e) { return e.value("event") == name && (ip.isEmpty() || e.value("gw") == ip); });
+    return matching([&](const QJsonObject &e) { return e.value("event") == name && (ip.isEmpty() || e.value("gw") == ip); });
 }
 
 QByteArray SimProcess::heldBlock(const QString &ip) const
 {
-    QFile file(QDir(stateDir()).filePath(ip + ".block.hex"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return QByteArray::fromHex(file.readAll().trimmed());
+    QFile file(QDir(path("state")).filePath(ip + ".block.hex"));
+    return file.open(QIODevice::ReadOnly) ? QByteArray::fromHex(file.readAll().trimmed()) : QByteArray();
 }
 
 bool SimProcess::waitForLog(const LogPredicate &predicate, int timeoutMs) const

@@ -24,8 +24,8 @@ class SimProcess
 public:
     using LogPredicate = std::function<bool(const QList<QJsonObject> &)>;
 
-    SimProcess();
-    ~SimProcess();
+    SimProcess() = default;
+    ~SimProcess() { stop(); }
     SimProcess(const SimProcess &) = delete;
     SimProcess &operator=(const SimProcess &) = delete;
 
@@ -38,7 +38,7 @@ public:
     // report in errorText()); also true when nothing was running.
     bool stop();
     // Why start() failed, with what the simulator wrote on stderr.
-    QString errorText() const;
+    QString errorText() const { return m_error; }
 
     // The whole log, re-read from the file.
     QList<QJsonObject> log() const;
@@ -46,9 +46,9 @@ public:
     // partial chunks left out.
     QList<QJsonObject> tcpFrames(const QString &ip, const QString &dir = QStringLiteral("recv")) const;
     // Datagrams gateway ip received.
-    QList<QJsonObject> udpReceived(const QString &ip) const;
+    QList<QJsonObject> udpReceived(const QString &ip) const { return udp(ip, QStringLiteral("recv")); }
     // Datagrams gateway ip sent.
-    QList<QJsonObject> udpSent(const QString &ip) const;
+    QList<QJsonObject> udpSent(const QString &ip) const { return udp(ip, QStringLiteral("send")); }
     // Entries {"event": name}, of gateway ip when ip is not empty.
     QList<QJsonObject> events(const QString &name, const QString &ip = QString()) const;
     // The block last written to gateway ip by command 6; empty when none was.
@@ -68,8 +68,9 @@ public:
     qint64 processId() const { return m_process ? m_process->processId() : 0; }
 
 private:
-    QString logPath() const;
-    QString stateDir() const;
+    QString path(const char *name) const { return m_dir ? m_dir->filePath(QLatin1String(name)) : QString(); }
+    QList<QJsonObject> matching(const std::function<bool(const QJsonObject &)> &keep) const;
+    QList<QJsonObject> udp(const QString &ip, const QString &dir) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_process;
