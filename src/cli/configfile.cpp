@@ -2,7 +2,6 @@
 
 #include "config/configure.h"
 #include "config/inffile.h"
-#include "config/modelcatalogue.h"
 #include "messages/messagetable.h"
 
 #include <QFileInfo>
@@ -15,23 +14,17 @@ bool ConfigFile::load(const QString &path, QString &error)
         error = QFileInfo::exists(path) ? QStringLiteral("cannot be read") : QStringLiteral("no such file");
         return false;
     }
-    InfFile::ModelScan scanned;
+    InfFile::Loaded file;
     if (status == InfFile::Status::Ok) {
-        scanned = InfFile::scanModel(text);
-        status = scanned.status;
-    }
-    auto fresh = std::make_unique<CConfigure>();
-    if (status == InfFile::Status::Ok) {
-        fresh->m_modelCode = Catalogue::codeForName(scanned.modelName);
-        const InfFile::ReadResult read = InfFile::read(text, *fresh);
-        status = read.status;
-        commMode = read.commMode;
+        file = InfFile::load(text);
+        status = file.status();
     }
     if (status != InfFile::Status::Ok) {
         error = GetStr(InfFile::messageId(status));
         return false;
     }
-    configure = std::move(fresh);
-    model = scanned.modelName;
+    configure = std::move(file.configure);
+    commMode = file.read.commMode;
+    model = file.scan.modelName;
     return true;
 }

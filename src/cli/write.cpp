@@ -9,6 +9,7 @@
 #include "cli/passwords.h"
 #include "config/blockwriter.h"
 #include "config/configure.h"
+#include "config/inffile.h"
 #include "config/settingoverride.h"
 
 #include <QTcpSocket>
@@ -85,7 +86,7 @@ int write(const QStringList &arguments)
         return Output::fail(ip, error);
     error = GatewayAccess::configurationRefusal(target.gateway);
     if (error.isEmpty() && target.gateway.m_model != file.model)
-        error = QStringLiteral("Device type does not match.");
+        error = InfFile::modelMismatchText();
     if (!error.isEmpty() || !GatewayAccess::givePassword(passwords, target, error))
         return Output::fail(ip, error);
 
@@ -104,7 +105,7 @@ int write(const QStringList &arguments)
     if (changes.isEmpty())
         Output::out() << ip << ": the gateway holds this configuration already" << Qt::endl;
     if (written.idMapsCut)
-        Output::message(ip, QStringLiteral("HW-P04 V2.0版本以下只可下载4条ID映射指令,多余的ID映射指令将不会下载到网关中"));
+        Output::message(ip, BlockWriter::idMapsCutWarning());
     if (line.isSet(QStringLiteral("dry-run"))) {
         Output::message(ip, QStringLiteral("dry run: nothing written"));
         return ExitDone;

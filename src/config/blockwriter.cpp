@@ -275,6 +275,11 @@ bool cutsIdMaps(const CConfigure &configure, const QString &firmware)
         && configure.m_idMaps.size() > 4;
 }
 
+QString idMapsCutWarning()
+{
+    return QStringLiteral("HW-P04 V2.0版本以下只可下载4条ID映射指令,多余的ID映射指令将不会下载到网关中");
+}
+
 QByteArray keepAliveFrame(const CAdvance &advance)
 {
     Outgoing out(Block::KeepAliveSize);

@@ -49,6 +49,8 @@ Result build(CConfigure &configure, int32_t commMode, const QString &firmware);
 // True when a packed write of this configuration sends only some of its ID
 // mappings, so the caller can warn before building.
 bool cutsIdMaps(const CConfigure &configure, const QString &firmware);
+// The warning given before such a write.
+QString idMapsCutWarning();
 
 // The 16-byte keep-alive frame.
 QByteArray keepAliveFrame(const CAdvance &advance);

@@ -642,6 +642,11 @@ InfFile::ReadResult Reader::run()
 
 namespace InfFile {
 
+QString modelMismatchText()
+{
+    return QStringLiteral("Device type does not match.");
+}
+
 unsigned int messageId(Status status)
 {
     switch (status) {
@@ -764,6 +769,20 @@ ModelScan scanModel(const QString &text)
 ReadResult read(const QString &text, CConfigure &configure)
 {
     return Reader(text, configure).run();
+}
+
+Loaded load(const QString &text)
+{
+    Loaded loaded;
+    loaded.scan = scanModel(text);
+    if (loaded.scan.status != Status::Ok)
+        return loaded;
+    auto fresh = std::make_unique<CConfigure>();
+    fresh->m_modelCode = Catalogue::codeForName(loaded.scan.modelName);
+    loaded.read = read(text, *fresh);
+    if (loaded.read.status == Status::Ok)
+        loaded.configure = std::move(fresh);
+    return loaded;
 }
 
 QByteArray encode(const QString &text)

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 struct CConfigure;
 
@@ -29,6 +30,8 @@ constexpr qint64 MaxFileSize = 1024 * 1024;
 
 // Message id to show for a status other than Ok and CannotOpen (which stays silent).
 unsigned int messageId(Status status);
+// Why a file is not written to a gateway of another model than the one it names.
+QString modelMismatchText();
 
 // The whole file text for a configuration, its transmission mode and its model name.
 QString write(const CConfigure &configure, int32_t commMode, const QString &modelName);
@@ -50,6 +53,16 @@ struct ReadResult {
 // is already set from the model pass; it fixes the number of serial ports.
 // On an error the configuration holds what was read before it.
 ReadResult read(const QString &text, CConfigure &configure);
+
+// A file text read as Open reads it: the model pass, then the whole text into
+// a fresh configuration of the model it names.
+struct Loaded {
+    ModelScan scan;
+    ReadResult read; // only when the model pass took the file
+    std::unique_ptr<CConfigure> configure; // whole only when status() is Ok
+    Status status() const { return scan.status != Status::Ok ? scan.status : read.status; }
+};
+Loaded load(const QString &text);
 
 enum class WriteStatus {
     Written,

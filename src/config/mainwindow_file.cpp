@@ -4,14 +4,11 @@
 #include "config/configure.h"
 #include "config/globals.h"
 #include "config/inffile.h"
-#include "config/modelcatalogue.h"
 #include "messages/messagebox.h"
 #include "messages/messagetable.h"
 #include "ui_mainwindow.h"
 
 #include <QFileDialog>
-
-#include <memory>
 
 namespace {
 
@@ -84,33 +81,29 @@ void MainWindow::on_bt_Open_clicked()
         return;
     }
 
-    const InfFile::ModelScan scanned = InfFile::scanModel(text);
-    if (scanned.status != InfFile::Status::Ok) {
-        Msg::warn(this, GetStr(InfFile::messageId(scanned.status)));
+    // Read aside: a file that turns out unusable leaves the configuration
+    // the user was working on, and the file it belongs to, in place.
+    InfFile::Loaded file = InfFile::load(text);
+    if (file.scan.status != InfFile::Status::Ok) {
+        Msg::warn(this, GetStr(InfFile::messageId(file.scan.status)));
         return;
     }
     // The file dialog ran an event loop, in which the list may have changed.
     entry = selectedEquipment();
-    if (entry && entry->m_model != scanned.modelName) {
-        Msg::warn(this, QStringLiteral("Device type does not match."));
+    if (entry && entry->m_model != file.scan.modelName) {
+        Msg::warn(this, InfFile::modelMismatchText());
+        return;
+    }
+    if (file.read.status != InfFile::Status::Ok) {
+        Msg::warn(this, GetStr(InfFile::messageId(file.read.status)));
         return;
     }
 
-    // Built aside: a file that turns out unusable leaves the configuration
-    // the user was working on, and the file it belongs to, in place.
-    auto fresh = std::make_unique<CConfigure>();
-    fresh->m_modelCode = Catalogue::codeForName(scanned.modelName);
-    const InfFile::ReadResult read = InfFile::read(text, *fresh);
-    if (read.status != InfFile::Status::Ok) {
-        Msg::warn(this, GetStr(InfFile::messageId(read.status)));
-        return;
-    }
-
-    installConfigure(fresh.release());
+    installConfigure(file.configure.release());
     savefilename = path;
     IDS = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    Mode = scanned.modelName;
-    g_commMode = read.commMode;
+    Mode = file.scan.modelName;
+    g_commMode = file.read.commMode;
     setBtStatus(ui->bt_Save, true);
-    OnProperties(scanned.modelName, editorVersion(scanned.modelName));
+    OnProperties(Mode, editorVersion(Mode));
 }

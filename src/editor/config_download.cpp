@@ -62,7 +62,7 @@ void Config::Download()
 
     const bool fixed = Catalogue::layout(pConfigure->m_modelCode) == BlockLayout::Fixed;
     if (!fixed && BlockWriter::cutsIdMaps(*pConfigure, software))
-        Msg::warn(this, QStringLiteral("HW-P04 V2.0版本以下只可下载4条ID映射指令,多余的ID映射指令将不会下载到网关中"));
+        Msg::warn(this, BlockWriter::idMapsCutWarning());
     {
         WaitCursor busy;
         done = client.writeConfiguration(*pConfigure, g_commMode, software);
