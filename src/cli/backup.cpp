@@ -7,7 +7,6 @@
 #include "config/configure.h"
 #include "config/inffile.h"
 #include "config/savebatch.h"
-#include "discovery/devicesearch.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -103,11 +102,7 @@ int backup(const QStringList &arguments)
                                     "Exit status 0 when every gateway that allows configuration was saved, "
                                     "1 when none answered, 2 otherwise."));
     line.positional(QStringLiteral("DIR"), QStringLiteral("The directory for the files; made when missing."));
-    line.option({QStringLiteral("range"),
-                 QStringLiteral("Asks every address of R instead of the broadcast: a CIDR block (10.1.2.0/24) or "
-                                "from-to (10.1.2.10-10.1.2.60); at most %1 addresses in all.")
-                     .arg(DeviceSearch::MaxRangeTargets),
-                 QStringLiteral("R")});
+    line.rangeOption();
     line.passwordOption();
     int status = ExitDone;
     if (!line.parse(arguments, 1, 1, status))

@@ -1,6 +1,7 @@
 #include "cli/commandline.h"
 
 #include "cli/output.h"
+#include "discovery/devicesearch.h"
 
 #include <QCoreApplication>
 
@@ -15,6 +16,20 @@ CommandLine::CommandLine(const QString &command, const QString &description)
 void CommandLine::positional(const QString &name, const QString &description)
 {
     m_parser.addPositionalArgument(name, description);
+}
+
+void CommandLine::gatewayPositional()
+{
+    positional(QStringLiteral("IP"), QStringLiteral("The gateway's IP address."));
+}
+
+void CommandLine::rangeOption()
+{
+    option({QStringLiteral("range"),
+            QStringLiteral("Asks every address of R directly instead of the broadcast, also behind routers: a CIDR "
+                           "block (10.1.2.0/24) or from-to (10.1.2.10-10.1.2.60); at most %1 addresses in all.")
+                .arg(DeviceSearch::MaxRangeTargets),
+            QStringLiteral("R")});
 }
 
 void CommandLine::passwordOption()

@@ -14,6 +14,10 @@ public:
 
     void positional(const QString &name, const QString &description);
     void option(const QCommandLineOption &option) { m_parser.addOption(option); }
+    // The gateway a command works on, by its IP address.
+    void gatewayPositional();
+    // --range, for the commands that search.
+    void rangeOption();
     // --password-file, for the commands that may meet a gateway with a password.
     void passwordOption();
 

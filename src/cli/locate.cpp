@@ -12,7 +12,7 @@ namespace Commands {
 int locate(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("locate"), QStringLiteral("Makes the gateway identify itself."));
-    line.positional(QStringLiteral("IP"), QStringLiteral("The gateway's IP address."));
+    line.gatewayPositional();
     int status = ExitDone;
     if (!line.parse(arguments, 1, 1, status))
         return status;

@@ -14,7 +14,7 @@ int read(const QStringList &arguments)
     CommandLine line(QStringLiteral("read"),
                      QStringLiteral("Prints the gateway's configuration as .inf text, the same bytes the window's "
                                     "Save writes for it, or writes it to FILE once the whole read succeeded."));
-    line.positional(QStringLiteral("IP"), QStringLiteral("The gateway's IP address."));
+    line.gatewayPositional();
     line.option({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("Writes the text to FILE."), QStringLiteral("FILE")});
     line.passwordOption();
     int status = ExitDone;

@@ -34,7 +34,7 @@ int restart(const QStringList &arguments)
     CommandLine line(QStringLiteral("restart"),
                      QStringLiteral("Restarts the gateway, which then takes up the configuration last written to it. "
                                     "Asks first at a terminal; elsewhere --yes is needed."));
-    line.positional(QStringLiteral("IP"), QStringLiteral("The gateway's IP address."));
+    line.gatewayPositional();
     line.option({QStringLiteral("yes"), QStringLiteral("Restarts without asking.")});
     int status = ExitDone;
     if (!line.parse(arguments, 1, 1, status))

@@ -3,7 +3,6 @@
 #include "cli/commands.h"
 #include "cli/gatewayaccess.h"
 #include "cli/output.h"
-#include "discovery/devicesearch.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -76,11 +75,7 @@ int search(const QStringList &arguments)
                      QStringLiteral("Lists the gateways that answer, with the window's columns. Without --range, "
                                     "by broadcast from every local IPv4 address, as \"Search Equipment\" does.\n"
                                     "Exit status 0 when a gateway answered, 1 when none did, 2 on an error."));
-    line.option({QStringLiteral("range"),
-                 QStringLiteral("Asks every address of R directly instead, also behind routers: a CIDR block "
-                                "(10.1.2.0/24) or from-to (10.1.2.10-10.1.2.60); at most %1 addresses in all.")
-                     .arg(DeviceSearch::MaxRangeTargets),
-                 QStringLiteral("R")});
+    line.rangeOption();
     line.option({QStringLiteral("json"), QStringLiteral("Prints a JSON array of objects instead of a table.")});
     line.option({QStringLiteral("csv"), QStringLiteral("Prints a header line and one line per gateway.")});
     int status = ExitDone;

@@ -52,7 +52,7 @@ int write(const QStringList &arguments)
                                     "gateway and prints what the write changes (\"KEY: now -> written\"), writes "
                                     "it, reads the gateway back and prints \"verified\" or each setting that "
                                     "differs from what was sent."));
-    line.positional(QStringLiteral("IP"), QStringLiteral("The gateway's IP address."));
+    line.gatewayPositional();
     line.positional(QStringLiteral("FILE"), QStringLiteral("An .inf file of the gateway's model."));
     line.option({QStringLiteral("set"),
                  QStringLiteral("Sets SETTING, an .inf key, to VALUE as the file writes it, under the editor's "
