@@ -38,7 +38,9 @@ QString setAddress(QString &field, const QString &value)
         return QStringLiteral("\"%1\" is no dotted address such as 192.168.0.10").arg(value);
     if (address == 0xFFFFFFFFu)
         return QStringLiteral("255.255.255.255 cannot be written to a gateway");
-    field = QStringLiteral("%1.%2.%3.%4").arg(address >> 24).arg((address >> 16) & 0xFF).arg((address >> 8) & 0xFF).arg(address & 0xFF);
+    // Written as the tool writes any address, without the leading zeros a user may type.
+    const unsigned char bytes[4] = {uchar(address >> 24), uchar(address >> 16), uchar(address >> 8), uchar(address)};
+    field = Ipv4::fromBytes(bytes);
     return QString();
 }
 
