@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 namespace CommandChannel {
@@ -17,6 +18,9 @@ bool connectTo(QTcpSocket &socket, const QString &ip, int timeoutMs)
     const QHostAddress address(ip.trimmed());
     if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol)
         return false;
+    // A gateway is reached on its own segment or through routers, never through
+    // a proxy; asking the proxy settings for every connection only costs time.
+    socket.setProxy(QNetworkProxy::NoProxy);
     socket.connectToHost(address, Frames::Port, QIODevice::ReadWrite);
     if (socket.waitForConnected(timeoutMs))
         return true;
