@@ -59,6 +59,10 @@ void printHelp()
 
 int main(int argc, char *argv[])
 {
+    // Every thread that reads a gateway gets an event dispatcher of its own;
+    // Qt's plain one costs less to make than the GLib one, and nothing here
+    // shares a GLib main loop.
+    qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zuv-cfg"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZUV_VERSION));
