@@ -17,6 +17,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <deque>
 
 namespace {
 
@@ -31,22 +32,20 @@ constexpr int MaxParallelReads = 64;
 constexpr int RampIntervalMs = 5;
 constexpr int ProgressIntervalMs = 100;
 
+const QString PasswordNeeded = QStringLiteral("password needed");
+
 struct Job {
     CEquipment gateway;
     QString result; // the summary line's last column
     bool needed = true; // the gateway allows configuration, so it is to be saved
     bool saved = false; // read whole and handed to the batch of files
     QString path;
+    bool waiting = false; // asks for a password none was given for, so it waits for the prompt
 };
 
 QString cannotWrite(const QString &path)
 {
     return QStringLiteral("failed: %1 cannot be written").arg(path);
-}
-
-bool lacksPassword(const Job &job, const Passwords &passwords)
-{
-    return GatewayAccess::asksPassword(job.gateway) && passwords.known(job.gateway).isEmpty();
 }
 
 // What a gateway is, before it is read; empty when it is to be read.
@@ -56,8 +55,8 @@ QString verdictBeforeReading(const Job &job, const Passwords &passwords)
         return QStringLiteral("configuration prohibited");
     if (const QString refusal = GatewayAccess::configurationRefusal(job.gateway); !refusal.isEmpty())
         return QStringLiteral("failed: ") + refusal;
-    if (lacksPassword(job, passwords))
-        return QStringLiteral("password needed");
+    if (GatewayAccess::asksPassword(job.gateway) && passwords.known(job.gateway).isEmpty())
+        return PasswordNeeded;
     return QString();
 }
 
@@ -118,26 +117,11 @@ int backup(const QStringList &arguments)
     if (!QDir().mkpath(dir.path()))
         return Output::fail(dir.path(), QStringLiteral("cannot be made"));
 
-    const GatewayAccess::Found found = GatewayAccess::search(targets);
-    if (!found.error.isEmpty())
-        return Output::fail(QStringLiteral("zuv-cfg backup"), found.error);
-    if (found.gateways.isEmpty()) {
-        Output::message(QString(), QStringLiteral("no gateway answered"));
-        return ExitNone;
-    }
-
-    QVector<Job> jobs;
-    for (const CEquipment &gateway : found.gateways)
-        jobs.append({gateway, QString(), GatewayAccess::allowsConfiguration(gateway), false, QString()});
-    const bool someAsk = std::any_of(jobs.begin(), jobs.end(), [&](const Job &j) {
-        return j.needed && lacksPassword(j, passwords);
-    });
-    if (someAsk && !passwords.askForAll(QStringLiteral("Password for the gateways that ask for one: "), error))
-        return Output::fail(QStringLiteral("zuv-cfg backup"), error);
-
     registerSessionType();
     // The files come to the disk together once every gateway was read.
     SaveBatch files;
+    // Gateways in the order they answered; a job stays in place while a thread reads it.
+    std::deque<Job> jobs;
     QThreadPool pool;
     int parallel = qBound(1, ReadsPerProcessor * QThread::idealThreadCount(), MaxParallelReads);
     pool.setMaxThreadCount(parallel);
@@ -146,17 +130,45 @@ int backup(const QStringList &arguments)
     pool.setExpiryTimeout(0);
     QAtomicInt finished = 0;
     int started = 0;
-    for (Job &job : jobs) {
+    const auto startReading = [&](Job &job) {
         job.result = verdictBeforeReading(job, passwords);
+        job.waiting = job.result == PasswordNeeded;
         if (!job.result.isEmpty())
-            continue;
+            return;
         ++started;
         const QString password = passwords.known(job.gateway);
         pool.start(QRunnable::create([&job, password, &dir, &files, &finished] {
             readAndSave(job, password, dir, files);
             finished.fetchAndAddRelaxed(1);
         }));
+    };
+
+    // A gateway is read as soon as it answered, so the reads overlap the rest
+    // of the search (a broadcast search lasts at least its five ticks).
+    const GatewayAccess::Found found = GatewayAccess::search(targets, [&](const CEquipment &gateway) {
+        jobs.push_back({gateway, QString(), GatewayAccess::allowsConfiguration(gateway), false, QString()});
+        startReading(jobs.back());
+    });
+    if (!found.error.isEmpty())
+        return Output::fail(QStringLiteral("zuv-cfg backup"), found.error);
+    if (jobs.empty()) {
+        Output::message(QString(), QStringLiteral("no gateway answered"));
+        return ExitNone;
     }
+
+    // Those that wait for a password have one prompt for all of them, while the others are read.
+    if (std::any_of(jobs.begin(), jobs.end(), [](const Job &j) { return j.waiting; })) {
+        const bool typed = passwords.askForAll(QStringLiteral("Password for the gateways that ask for one: "), error);
+        for (Job &job : jobs) {
+            if (!job.waiting)
+                continue;
+            if (typed)
+                startReading(job);
+            else // a password no gateway can have; the others are still saved
+                job.result = QStringLiteral("failed: ") + error;
+        }
+    }
+
     QElapsedTimer sinceProgress;
     sinceProgress.start();
     int finishedBefore = 0;

@@ -12,12 +12,14 @@
 
 namespace GatewayAccess {
 
-Found search(const QList<QHostAddress> &targets)
+Found search(const QList<QHostAddress> &targets, const std::function<void(const CEquipment &)> &answered)
 {
     Found found;
     DeviceSearch search;
     QEventLoop loop;
     QObject::connect(&search, &DeviceSearch::finished, &loop, &QEventLoop::quit);
+    if (answered)
+        QObject::connect(&search, &DeviceSearch::deviceFound, answered);
     QObject::connect(&search, &DeviceSearch::progressed, [&](int value, int maximum) {
         Output::progress(targets.isEmpty()
                              ? QStringLiteral("searching: %1%, %2 found").arg(100 * value / maximum).arg(search.found().size())

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class Passwords;
 
 // Finding gateways and reaching one, through the core's search and gateway
@@ -20,8 +22,9 @@ struct Found {
 };
 
 // Runs a search to its end: broadcast from every local address when `targets`
-// is empty, otherwise one unicast request to each target.
-Found search(const QList<QHostAddress> &targets);
+// is empty, otherwise one unicast request to each target. `answered`, when
+// given, has each gateway as soon as it answered, while the search goes on.
+Found search(const QList<QHostAddress> &targets, const std::function<void(const CEquipment &)> &answered = {});
 
 // The addresses of the ranges as a user writes them, at most as many as a
 // search asks; false with `error` for a malformed range or too many addresses.

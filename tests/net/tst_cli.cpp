@@ -13,6 +13,7 @@
 #include "support/simprocess.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -20,6 +21,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <pty.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace GatewayBench;
 
@@ -50,6 +57,68 @@ Run run(const QStringList &arguments, const QString &password = QString())
         p.kill(), p.waitForFinished();
     else if (p.exitStatus() == QProcess::NormalExit)
         r = {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    return r;
+}
+
+// Runs zuv-cfg on a terminal of its own, as a user at the keyboard does, and
+// types `typed` and Enter at its first password prompt; `out` is all the
+// terminal showed (standard output and error together), `err` the prompts seen.
+Run runAtTerminal(const QStringList &arguments, const QByteArray &typed)
+{
+    // Everything the child needs is made before the fork: it only execs.
+    QList<QByteArray> argumentBytes{QFile::encodeName(kBin + QStringLiteral("/zuv-cfg"))};
+    for (const QString &a : arguments)
+        argumentBytes << a.toLocal8Bit();
+    std::vector<char *> argv;
+    for (QByteArray &a : argumentBytes)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    QList<QByteArray> environment;
+    for (char **e = environ; *e; ++e) {
+        if (!QByteArray(*e).startsWith("ZUV_PASSWORD="))
+            environment << QByteArray(*e);
+    }
+    std::vector<char *> envp;
+    for (QByteArray &e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0)
+        return {};
+    if (pid == 0) {
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    Run r;
+    QDeadlineTimer deadline(30000);
+    bool answered = false;
+    for (;;) {
+        pollfd p{terminal, POLLIN, 0};
+        if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
+            break;
+        char chunk[4096];
+        const ssize_t n = ::read(terminal, chunk, sizeof chunk);
+        if (n <= 0) // EIO once the tool ended and closed the terminal
+            break;
+        r.out.append(chunk, int(n));
+        // The tool flushes pending input when it turns echo off, so the answer waits for the prompt.
+        if (!answered && r.out.contains("Password for")) {
+            answered = true;
+            r.err = r.out;
+            const QByteArray line = typed + '\r';
+            if (::write(terminal, line.constData(), size_t(line.size())) != line.size())
+                break;
+        }
+    }
+    ::close(terminal);
+    if (deadline.hasExpired())
+        ::kill(pid, SIGKILL);
+    int status = 0;
+    if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        r.code = WEXITSTATUS(status);
+    r.out.replace("\r\n", "\n");
     return r;
 }
 
@@ -311,6 +380,41 @@ private Q_SLOTS:
         }
         QCOMPARE(QDir(dir).entryList(QDir::Files), (QStringList{"00-1a-2b-3c-4d-01.inf", "00-1a-2b-3c-4d-05.inf"}));
         QCOMPARE(fileBytes(dir + "/00-1a-2b-3c-4d-01.inf"), run({"read", ipOf(2, 1)}, "pw21").out);
+    }
+
+    // At a terminal, with no password given, the backup of 10.77.2.1-5 asks once for the gateways that want one
+    // (10.77.2.1, .2 and .4) while it reads the others, and does not echo what is typed. A typed password that no
+    // gateway can have fails those three only.
+    void backupAtTerminal_data()
+    {
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<QStringList>("results");
+        QTest::newRow("typed: the password of 10.77.2.1")
+            << QByteArray("pw21")
+            << QStringList{"saved as @/00-1a-2b-3c-4d-01.inf", "failed: Password error !", "configuration prohibited",
+                           "failed: Password error !", "saved as @/00-1a-2b-3c-4d-05.inf"};
+        const QString refused = "failed: a password holds letters and digits only";
+        QTest::newRow("typed: what cannot be a password")
+            << QByteArray("pw-21")
+            << QStringList{refused, refused, "configuration prohibited", refused, "saved as @/00-1a-2b-3c-4d-05.inf"};
+    }
+
+    void backupAtTerminal()
+    {
+        QFETCH(QByteArray, typed);
+        QFETCH(QStringList, results);
+        const QString dir = m_dir.filePath(QStringLiteral("site-") + QTest::currentDataTag());
+        const Run r = runAtTerminal({"backup", dir, "--range", ipOf(2, 1) + "-" + ipOf(2, 5)}, typed);
+        QCOMPARE(r.code, 2);
+        QCOMPARE(r.err.count("Password for the gateways that ask for one: "), 1);
+        QVERIFY2(!r.out.contains(typed), r.out.constData());
+        for (int i = 0; i < results.size(); ++i) {
+            const QString result = QString(results[i]).replace("@", dir);
+            const QRegularExpression line(QStringLiteral("\n%1 .* %2\n").arg(QRegularExpression::escape(ipOf(2, i + 1)),
+                                                                               QRegularExpression::escape(result)));
+            QVERIFY2(line.match(QString::fromUtf8(r.out)).hasMatch(), qPrintable(result + "\n" + r.out));
+        }
+        QCOMPARE(QDir(dir).entryList(QDir::Files).size(), results.filter("saved as").size());
     }
 
     // Against the loopback Modbus server: what it prints (standard error for an error), and how many requests the
