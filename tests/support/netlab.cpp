@@ -173,14 +173,14 @@ void NetLab::down()
     m_up = false;
 }
 
-SimProcess *NetLab::startSimulator(const QJsonObject &config, bool routed)
+SimProcess *NetLab::startSimulator(const QJsonObject &config, bool routed, SimProcess::Log log)
 {
     if (!m_up) {
         m_error = "the lab is not up";
         return nullptr;
     }
     auto sim = std::make_unique<SimProcess>();
-    if (!sim->start(config, {ipProgram(), "netns", "exec", routed ? m_far : m_gw})) {
+    if (!sim->start(config, {ipProgram(), "netns", "exec", routed ? m_far : m_gw}, SimProcess::ReadyTimeoutMs, log)) {
         m_error = sim->errorText();
         return nullptr;
     }

@@ -62,7 +62,7 @@ public:
 
     // Runs the simulator inside the gateways' namespace, or the far one behind
     // the router; owned by the lab, null (with errorText()) when it did not start.
-    SimProcess *startSimulator(const QJsonObject &config, bool routed = false);
+    SimProcess *startSimulator(const QJsonObject &config, bool routed = false, SimProcess::Log log = SimProcess::Log::Kept);
 
 private:
     QString m_pc;

@@ -14,7 +14,7 @@
 
 #include <unistd.h>
 
-bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int readyTimeoutMs)
+bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int readyTimeoutMs, Log log)
 {
     stop();
     m_error.clear();
@@ -28,8 +28,10 @@ bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int
     configFile.close();
 
     QStringList args = prefix;
-    args << QStringLiteral(GWSIM_PATH) << "--config" << configFile.fileName() << "--log" << path("log.jsonl")
-         << "--state-dir" << path("state") << "--die-with-parent";
+    args << QStringLiteral(GWSIM_PATH) << "--config" << configFile.fileName() << "--state-dir" << path("state")
+         << "--die-with-parent";
+    if (log == Log::Kept)
+        args << "--log" << path("log.jsonl");
     const QString program = args.takeFirst();
     m_process = std::make_unique<QProcess>();
     m_process->start(program, args);

@@ -24,6 +24,12 @@ class SimProcess
 public:
     using LogPredicate = std::function<bool(const QList<QJsonObject> &)>;
 
+    // Whether the simulator logs every datagram and frame. A benchmark leaves
+    // the log out: writing it is the harness's work, which real gateways do
+    // not put on the PC's processors and disk.
+    enum class Log { Kept, Off };
+    static constexpr int ReadyTimeoutMs = 5000;
+
     SimProcess() = default;
     ~SimProcess() { stop(); }
     SimProcess(const SimProcess &) = delete;
@@ -32,7 +38,7 @@ public:
     // prefix runs the simulator through another program, e.g.
     // {"ip", "netns", "exec", name}. False (with errorText()) when it did not
     // report ready within readyTimeoutMs; nothing is left running then.
-    bool start(const QJsonObject &config, const QStringList &prefix = {}, int readyTimeoutMs = 5000);
+    bool start(const QJsonObject &config, const QStringList &prefix = {}, int readyTimeoutMs = ReadyTimeoutMs, Log log = Log::Kept);
     // SIGTERM, then SIGKILL after 2 s. True when the simulator ended by itself
     // with status 0 (a sanitizer report or a crash gives false, with the
     // report in errorText()); also true when nothing was running.
@@ -40,7 +46,7 @@ public:
     // Why start() failed, with what the simulator wrote on stderr.
     QString errorText() const { return m_error; }
 
-    // The whole log, re-read from the file.
+    // The whole log, re-read from the file; empty when it is off.
     QList<QJsonObject> log() const;
     // Complete TCP frames of gateway ip in one direction ("recv" or "send"),
     // partial chunks left out.

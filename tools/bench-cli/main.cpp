@@ -118,7 +118,7 @@ SimProcess *labWith(NetLab &lab, const QStringList &addresses, QString &error, c
     for (const QString &ip : addresses)
         config.append(QJsonObject{{"ip", ip}, {"faults", faults}});
     SimProcess *sim = nullptr;
-    if (!lab.up(topo) || !lab.inPcNamespace() || !(sim = lab.startSimulator(QJsonObject{{"gateways", config}})))
+    if (!lab.up(topo) || !lab.inPcNamespace() || !(sim = lab.startSimulator(QJsonObject{{"gateways", config}}, false, SimProcess::Log::Off)))
         error = lab.errorText();
     return sim;
 }

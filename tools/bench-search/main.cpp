@@ -41,7 +41,7 @@ Result runOnce(int gateways, int localAddresses)
         r.error = lab.errorText();
         return r;
     }
-    if (!lab.startSimulator(QJsonObject{{"gateways", config}})) {
+    if (!lab.startSimulator(QJsonObject{{"gateways", config}}, false, SimProcess::Log::Off)) {
         r.error = lab.errorText();
         return r;
     }
@@ -84,7 +84,7 @@ Result runRange(int gateways)
         }
     }
     NetLab lab;
-    if (!lab.up(topo) || !lab.inPcNamespace() || !lab.startSimulator(QJsonObject{{"gateways", config}})) {
+    if (!lab.up(topo) || !lab.inPcNamespace() || !lab.startSimulator(QJsonObject{{"gateways", config}}, false, SimProcess::Log::Off)) {
         r.error = lab.errorText();
         return r;
     }

@@ -219,6 +219,8 @@ void Session::closeBySim()
 
 void Session::logFrame(const char *dir, const QByteArray &bytes, bool partial)
 {
+    if (!m_log->isOn())
+        return;
     QJsonObject e{{"gw", m_gateway->ip()},
                   {"proto", "tcp"},
                   {"dir", dir},
@@ -234,6 +236,8 @@ void Session::logFrame(const char *dir, const QByteArray &bytes, bool partial)
 
 void Session::logEvent(const QString &event, QJsonObject extra)
 {
+    if (!m_log->isOn())
+        return;
     extra.insert("event", event);
     extra.insert("gw", m_gateway->ip());
     extra.insert("proto", "tcp");

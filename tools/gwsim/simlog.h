@@ -11,6 +11,8 @@ class SimLog
 {
 public:
     bool open(const QString &path, QString *error);
+    // False without a log file: callers skip building their entries then.
+    bool isOn() const { return m_file.isOpen(); }
     void write(QJsonObject entry);
 
 private:

@@ -238,6 +238,8 @@ void Simulator::onNewConnection(Endpoint *endpoint)
 void Simulator::logDatagram(const QString &gw, const char *dir, const QHostAddress &peer, quint16 port,
                             const QByteArray &bytes, const char *via, const QHostAddress &dst)
 {
+    if (!m_log.isOn())
+        return;
     QJsonObject e{{"gw", gw},
                   {"proto", "udp"},
                   {"dir", dir},
