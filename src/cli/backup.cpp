@@ -95,8 +95,8 @@ namespace Commands {
 int backup(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("backup"),
-                     QStringLiteral("Searches, then reads every gateway that allows configuration into "
-                                    "DIR/<MAC>.inf, several at a time, and prints one line per gateway: saved, "
+                     QStringLiteral("Searches and reads every gateway that allows configuration into "
+                                    "DIR/<MAC>.inf, several at a time, each as soon as it answered, and prints one line per gateway: saved, "
                                     "password needed, configuration prohibited, or failed with the message.\n"
                                     "Exit status 0 when every gateway that allows configuration was saved, "
                                     "1 when none answered, 2 otherwise."));
