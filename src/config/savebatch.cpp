@@ -75,13 +75,19 @@ int namedFile(const QByteArray &target, mode_t mode, QByteArray &name)
     return -1;
 }
 
+// Links an unnamed file as `name`; false when the name is taken or cannot be made.
+bool linkAs(int fd, const QByteArray &name)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0;
+}
+
 // Gives an unnamed file the name `name` beside its target; false when it could not be linked.
 bool nameFile(int fd, QByteArray &name, const QByteArray &target)
 {
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
     for (int i = 0; i < NameAttempts; ++i) {
         name = temporaryName(target);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+        if (linkAs(fd, name))
             return true;
         if (errno != EEXIST)
             break;
@@ -129,6 +135,7 @@ bool SaveBatch::add(const QString &path, const QByteArray &bytes)
         return false;
     // A file that exists keeps its permissions; until they are set nobody else may read the new one.
     const mode_t mode = exists ? 0600 : 0666;
+    file.replaces = exists;
     file.fd = unnamedFile(file.directory, mode);
     if (file.fd < 0)
         file.fd = namedFile(file.target, mode, file.temporary);
@@ -168,8 +175,12 @@ void SaveBatch::commitLocked()
             const auto known = synced.find(st.st_dev);
             ok = known != synced.end() ? known->second : (synced[st.st_dev] = ::syncfs(file.fd) == 0);
         }
-        ok = ok && (!file.temporary.isEmpty() || nameFile(file.fd, file.temporary, file.target))
-             && ::rename(file.temporary.constData(), file.target.constData()) == 0;
+        // A new file takes its name at once; one that replaces a file, or whose
+        // name was taken meanwhile, is renamed over it.
+        const bool placed = ok && file.temporary.isEmpty() && !file.replaces && linkAs(file.fd, file.target);
+        ok = placed
+             || (ok && (!file.temporary.isEmpty() || nameFile(file.fd, file.temporary, file.target))
+                 && ::rename(file.temporary.constData(), file.target.constData()) == 0);
         if (!ok) {
             m_failed << file.path;
             discard(file);

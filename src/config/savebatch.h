@@ -43,6 +43,7 @@ private:
         QByteArray directory;
         QByteArray temporary; // empty while the file has no name
         int fd = -1;
+        bool replaces = false; // the target existed when the file was added
     };
 
     void commitLocked();

@@ -360,8 +360,13 @@ private Q_SLOTS:
         QDir(dir.path()).mkdir("gone");
         QVERIFY(batch.add(dir.filePath("gone/x.inf"), "x"));
         QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
+        // A file made under the new file's name after it was added is replaced.
+        QFile late(dir.filePath("late.inf"));
+        QVERIFY(batch.add(late.fileName(), "new") && late.open(QIODevice::WriteOnly) && late.write("old") == 3);
+        late.close();
         QCOMPARE(batch.commit(), QStringList{dir.filePath("gone/x.inf")});
-        QCOMPARE(QDir(dir.path()).entryList({"*.inf"}, QDir::Files | QDir::Hidden), names);
+        QVERIFY(late.open(QIODevice::ReadOnly) && late.readAll() == "new");
+        QCOMPARE(QDir(dir.path()).entryList({"*.inf"}, QDir::Files | QDir::Hidden), names + QStringList{"late.inf"});
         QFile last(dir.filePath(names.last()));
         QVERIFY(last.open(QIODevice::ReadOnly) && last.readAll() == QByteArray::number(SaveBatch::MaxPending));
         // A new file is made as the window's Save makes one.
