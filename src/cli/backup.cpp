@@ -96,8 +96,9 @@ int backup(const QStringList &arguments)
 {
     CommandLine line(QStringLiteral("backup"),
                      QStringLiteral("Searches and reads every gateway that allows configuration into "
-                                    "DIR/<MAC>.inf, several at a time, each as soon as it answered, and prints one line per gateway: saved, "
-                                    "password needed, configuration prohibited, or failed with the message.\n"
+                                    "DIR/<MAC>.inf, several at a time, each as soon as it answered, and prints "
+                                    "one line per gateway: saved, password needed, configuration prohibited, or "
+                                    "failed with the message.\n"
                                     "Exit status 0 when every gateway that allows configuration was saved, "
                                     "1 when none answered, 2 otherwise."));
     line.positional(QStringLiteral("DIR"), QStringLiteral("The directory for the files; made when missing."));
