@@ -180,7 +180,7 @@ SimProcess *NetLab::startSimulator(const QJsonObject &config, bool routed, SimPr
         return nullptr;
     }
     auto sim = std::make_unique<SimProcess>();
-    if (!sim->start(config, {ipProgram(), "netns", "exec", routed ? m_far : m_gw}, SimProcess::ReadyTimeoutMs, log)) {
+    if (!sim->start(config, {ipProgram(), "netns", "exec", routed ? m_far : m_gw}, log)) {
         m_error = sim->errorText();
         return nullptr;
     }

@@ -14,8 +14,9 @@
 
 #include <unistd.h>
 
-bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int readyTimeoutMs, Log log)
+bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, Log log)
 {
+    constexpr int kReadyTimeoutMs = 5000;
     stop();
     m_error.clear();
     m_dir = std::make_unique<QTemporaryDir>();
@@ -38,7 +39,7 @@ bool SimProcess::start(const QJsonObject &config, const QStringList &prefix, int
     QElapsedTimer clock;
     clock.start();
     QByteArray out;
-    while (!out.contains("ready\n") && clock.elapsed() < readyTimeoutMs && m_process->state() != QProcess::NotRunning) {
+    while (!out.contains("ready\n") && clock.elapsed() < kReadyTimeoutMs && m_process->state() != QProcess::NotRunning) {
         m_process->waitForReadyRead(50);
         out += m_process->readAllStandardOutput();
     }

@@ -28,7 +28,6 @@ public:
     // the log out: writing it is the harness's work, which real gateways do
     // not put on the PC's processors and disk.
     enum class Log { Kept, Off };
-    static constexpr int ReadyTimeoutMs = 5000;
 
     SimProcess() = default;
     ~SimProcess() { stop(); }
@@ -37,8 +36,8 @@ public:
 
     // prefix runs the simulator through another program, e.g.
     // {"ip", "netns", "exec", name}. False (with errorText()) when it did not
-    // report ready within readyTimeoutMs; nothing is left running then.
-    bool start(const QJsonObject &config, const QStringList &prefix = {}, int readyTimeoutMs = ReadyTimeoutMs, Log log = Log::Kept);
+    // report ready within 5 s; nothing is left running then.
+    bool start(const QJsonObject &config, const QStringList &prefix = {}, Log log = Log::Kept);
     // SIGTERM, then SIGKILL after 2 s. True when the simulator ended by itself
     // with status 0 (a sanitizer report or a crash gives false, with the
     // report in errorText()); also true when nothing was running.
